@@ -1,0 +1,96 @@
+/* Identifiers shared by the resource script and the program. */
+#ifndef QUORVEX_RESOURCE_H
+#define QUORVEX_RESOURCE_H
+
+/* Resources */
+#define IDB_TOOLBAR             137
+#define IDC_CURSOR_ZOOM         123
+#define IDC_CURSOR_CROSS        124
+#define IDC_CURSOR_POINT        125
+
+/* Command bar */
+#define IDC_EQUATION            803
+#define IDC_STATUSBAR           800
+#define IDC_TOOLBAR             9000
+#define EQUATION_TEXT_LIMIT     250
+
+/* Menu commands */
+#define CM_FILENEW              1001
+#define CM_FILEOPEN             1002
+#define CM_FILESAVE             1003
+#define CM_FILESAVEAS           1004
+#define CM_FILESAVESETUP        1005
+#define CM_FILEPAGESETUP        1006
+#define CM_FILEPRINT            1007
+#define CM_FILEEXIT             1008
+#define CM_EDITUNDO             1501
+#define CM_COPYBMPCOLOR         1503
+#define CM_COPYBMPMONO          1504
+#define CM_COPYWMFCOLOR         1506
+#define CM_COPYWMFMONO          1507
+#define CM_COPYEMFCOLOR         1509
+#define CM_COPYEMFMONO          1510
+#define CM_COPYTABLES           1511
+#define CM_COPYEQUATIONS        1512
+#define CM_REDRAWLAST           2001
+#define CM_REDRAWALL            2002
+#define CM_HIDEGRAPH            2003
+#define CM_DELETEEQ             2004
+#define CM_CLEARALL             2005
+#define CM_CLEARSCREEN          3001
+#define CM_GRAPHPAPER           3002
+#define CM_SCALE                3003
+#define CM_GRIDRANGE            3004
+#define CM_THETARANGE           3005
+#define CM_COLORS               3006
+#define CM_FONTS                3007
+#define CM_LEGENDS              4001
+#define CM_TITLE                4002
+#define CM_ANNOTATE             4003
+#define CM_SHOWLABELS           4004
+#define CM_SETTINGS             5001
+#define CM_FINENESS             5002
+#define CM_PRINTTABLES          5003
+#define CM_TABLEOPTIONS         5004
+#define CM_AUTOREDRAW           5005
+#define CM_WARNINGS             5006
+#define CM_AUTOSQUARE           5008
+#define CM_SCROLLBARS           5009
+#define CM_EVALUATE             5501
+#define CM_COORDCURSOR          5502
+#define CM_INITIALVALUE         5503
+#define CM_SETDOMAIN            5504
+#define CM_VARIABLES            5505
+#define CM_DERIVATIVE           6001
+#define CM_TANGENT              6002
+#define CM_INTEGRATE            6003
+#define CM_INTOPTIONS           6004
+#define CM_CRITICAL             6005
+#define CM_HELPABOUT            6501
+#define CM_HELPCONTENTS         6502
+#define CM_HELPSEARCH           6503
+#define CM_HELPOPERATORS        6504
+#define CM_HELPHOMEPAGE         6505
+#define CM_HELPFEEDBACK         6506
+#define CM_HELPKEY              10
+
+/* Toolbar-only commands */
+#define TB_DRAWGRAPH            801
+#define TB_PAUSE                802
+#define TB_CLEARSCREEN          804
+#define TB_ZOOMIN               805
+#define TB_ZOOMOUT              806
+#define TB_REDRAWALL            807
+#define TB_DEFAULTGRID          808
+#define TB_COORDCURSOR          809
+#define TB_DELETEGRAPH          810
+#define TB_COPYGRAPHS           817
+
+/* Strings */
+#define IDS_REGISTERCLASS       10
+#define IDS_CREATEWINDOW        11
+#define IDS_TYPEHINT            7502
+#define IDS_EXITWHILEDRAWING    7504
+#define IDS_TOOLTIP_FIRST       10000
+
+#endif
