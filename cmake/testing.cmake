@@ -7,7 +7,9 @@
 
 enable_testing()
 
-if(QV_WIN32)
+if(QV_FUZZ)
+  # no unit tests in the fuzz build
+elseif(QV_WIN32)
   # Debian ships GoogleTest's sources; the cross build compiles them with the mingw toolchain.
   set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
@@ -33,6 +35,9 @@ else()
 endif()
 
 function(qv_add_gtest name)
+  if(QV_FUZZ)
+    return()  # the fuzz build makes fuzz targets only
+  endif()
   cmake_parse_arguments(T "NO_MAIN" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   if(T_NO_MAIN)

@@ -1,0 +1,61 @@
+// Quorvex starts, shows its window tree, takes typed text and ends through File > Exit.
+#include "driver.h"
+
+#include <commctrl.h>
+
+using namespace e2e;
+
+int main(int argc, char** argv)
+{
+    if (argc < 3) {
+        std::printf("usage: e2e_quorvex_frame QUORVEX.EXE ARTEFACT_DIR\n");
+        return 2;
+    }
+    setArtefactDirectory(argv[2]);
+    Program quorvex(std::string("\"") + argv[1] + "\"");
+    check(quorvex.started(), "quorvex.exe starts");
+    HWND main = quorvex.waitForWindow("QUORPLOT");
+    check(main != nullptr, "main window of class QUORPLOT appears");
+    if (!main)
+        return finish();
+    check(text(main) == "Quorvex for Win32", "main window title is \"Quorvex for Win32\" (got \"" + text(main) + "\")");
+
+    HWND field = findChild(main, "ComboBox", 803);
+    check(field != nullptr, "equation field: combo box 803");
+    HWND bar = field ? GetParent(field) : nullptr;
+    check(bar && className(bar) == "#32770" && GetParent(bar) == main, "command bar is a child dialog of the main window");
+    HWND graphButton = findChildById(bar, 1);
+    HWND pauseButton = findChildById(bar, 2);
+    check(graphButton && text(graphButton) == "&Graph" && !IsWindowVisible(graphButton), "invisible button 1 \"&Graph\"");
+    check(pauseButton && text(pauseButton) == "Pause" && !IsWindowVisible(pauseButton), "invisible button 2 \"Pause\"");
+    HWND edit = findChild(field, "Edit");
+    DWORD_PTR limit = 0;
+    if (edit)
+        SendMessageTimeoutA(edit, EM_GETLIMITTEXT, 0, 0, SMTO_ABORTIFHUNG, 5000, &limit);
+    check(limit == 250, "equation field takes at most 250 characters (limit " + std::to_string(limit) + ")");
+
+    HWND graph = findChild(main, "QUORPWND");
+    check(graph && GetParent(graph) == main && IsWindowVisible(graph), "graph window of class QUORPWND");
+    HWND status = findChild(main, STATUSCLASSNAMEA, 800);
+    check(status && (GetWindowLongA(status, GWL_STYLE) & SBARS_SIZEGRIP), "status bar 800 with a size grip");
+    check(text(status).rfind("Quorvex for Win32", 0) == 0, "status bar shows the banner (\"" + text(status) + "\")");
+
+    setText(field, "y=x^2-3");
+    check(text(field) == "y=x^2-3", "typed text stands in the equation field");
+
+    settle(main);
+    Bitmap shot = capture(main);
+    check(shot.save(artefact("quorvex_frame.bmp")), "screenshot saved");
+    if (graph && shot.width > 0) {
+        RECT g = clientRectOnScreen(graph), m = clientRectOnScreen(main);
+        int left = g.left - m.left, top = g.top - m.top;
+        int w = g.right - g.left, h = g.bottom - g.top;
+        int white = shot.count(0xFFFFFF, left + 2, top + 2, left + w - 2, top + h - 2);
+        check(white == (w - 4) * (h - 4), "graph window is painted white inside its border");
+    }
+
+    command(main, 1008);
+    int code = quorvex.waitForExit(20000);
+    check(code == 0, "File > Exit ends the program with code 0 (got " + std::to_string(code) + ")");
+    return finish();
+}
