@@ -58,7 +58,10 @@ RunResult runProgram(const std::string& program, const std::vector<std::string>&
   SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
   HANDLE nul = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &sa, OPEN_EXISTING, 0, nullptr);
   std::string commandLine = quoteArgument(program);
-  for (const std::string& a : args) commandLine += " " + quoteArgument(a);
+  for (const std::string& a : args) {
+    commandLine += ' ';
+    commandLine += quoteArgument(a);
+  }
   STARTUPINFOA si{};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESTDHANDLES;

@@ -7,7 +7,9 @@
 #include "platform/win32/fp_traps.h"
 
 // Arguments such as "x*y" are expressions, not file patterns: no wildcard expansion.
-extern "C" int _dowildcard = 0;
+extern "C" {
+int _dowildcard = 0;
+}
 #endif
 
 int main(int argc, char** argv) {

@@ -67,10 +67,12 @@ TEST(Report, WarningTexts) {
     EXPECT_EQ(reportWith(c.status, c.letter, c.value, 1, true), Shown{warning(c.text)}) << c.status;
 }
 
+constexpr double kPi = 3.14159265358979323846;
+
 TEST(ToPolar, AnglesLieInOneTurn) {
   struct Case { double x, y, theta, r; };
-  const Case cases[] = {{0, 0, 0, 0}, {1e-9, -1e-9, 0, 0}, {1, 0, 0, 1}, {0, 2, M_PI / 2, 2},
-                        {-1, 0, M_PI, 1}, {0, -1, 6.2831853072 - M_PI / 2, 1}, {3, -4, 6.2831853072 + std::atan2(-4, 3), 5}};
+  const Case cases[] = {{0, 0, 0, 0}, {1e-9, -1e-9, 0, 0}, {1, 0, 0, 1}, {0, 2, kPi / 2, 2},
+                        {-1, 0, kPi, 1}, {0, -1, 6.2831853072 - kPi / 2, 1}, {3, -4, 6.2831853072 + std::atan2(-4, 3), 5}};
   for (const Case& c : cases) {
     const PolarPoint p = toPolar(c.x, c.y);
     EXPECT_NEAR(p.theta, c.theta, 1e-12) << c.x << "," << c.y;
