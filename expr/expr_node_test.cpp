@@ -61,6 +61,22 @@ TEST(FunctionTable, ReciprocalFunctionsGiveInfinityAtExactZeros) {
   EXPECT_EQ(call("square", -3.0), 9.0);
 }
 
+TEST(FunctionTable, TrigonometryStaysAccurateNearItsZeros) {
+  // The stored pi is not the real one: these are tiny but well-defined values, and the reciprocal
+  // functions built on them must keep their digits.
+  auto call = [](const char* name, double x) { return findFunctionByName(name)->impl(x); };
+  EXPECT_TRUE(testing::nearlyEqual(call("sin", PI_CONSTANT), -1.0206823934513925e-11, 1e-12));
+  EXPECT_TRUE(testing::nearlyEqual(call("cos", PI_CONSTANT / 2), -5.1034119672569625e-12, 1e-12));
+  EXPECT_TRUE(testing::nearlyEqual(call("sec", PI_CONSTANT / 2), -195947340017.99405, 1e-12));
+  EXPECT_TRUE(testing::nearlyEqual(call("tan", PI_CONSTANT / 2), -195947340017.99405, 1e-12));
+  EXPECT_TRUE(testing::nearlyEqual(call("cot", PI_CONSTANT), 97973670008.997025, 1e-12));
+  for (double x : {0.1, -0.7, 1.0, 2.5, 4.0, -10.0, 100.0, 12345.678})
+    for (const char* f : {"sin", "cos"})
+      EXPECT_TRUE(testing::nearlyEqual(call(f, x), f[0] == 's' ? std::sin(x) : std::cos(x), 1e-14)) << f << "(" << x << ")";
+  EXPECT_EQ(call("sin", 0.0), 0.0);
+  EXPECT_EQ(call("cos", 0.0), 1.0);
+}
+
 TEST(Gammaln, MatchesTheLogOfFactorials) {
   const double factorials[] = {1, 1, 2, 6, 24, 120, 720, 5040};
   for (int n = 1; n <= 8; ++n)

@@ -7,6 +7,56 @@ namespace qv {
 
 namespace {
 
+// Sine and cosine with the argument reduced by multiples of pi/2 here, in plain double arithmetic,
+// before the library is called on the remainder: some platform libraries reduce with a short pi
+// and lose most digits near the zeros (cos at the computed pi/2, sin(p)); reducing first makes
+// those values accurate and the same on every build.
+constexpr double INV_PIO2 = 6.36619772367581382433e-01;
+constexpr double PIO2_1 = 1.57079632673412561417e+00;   // first 33 bits of pi/2
+constexpr double PIO2_2 = 6.07710050630396597660e-11;   // next 33 bits
+constexpr double PIO2_3 = 2.02226624871116645580e-21;   // next 33 bits
+constexpr double PIO2_3T = 8.47842766036889956997e-32;  // pi/2 - (PIO2_1 + PIO2_2 + PIO2_3)
+constexpr double MAX_REDUCED = 823549.6;                // 2^19 * pi/2: the products above stay exact
+
+struct Reduced {
+  double r;
+  int quadrant;
+};
+
+bool reduce(double x, Reduced& out) {
+  if (!(std::fabs(x) <= MAX_REDUCED)) return false;
+  const double n = std::floor(x * INV_PIO2 + 0.5);
+  double r = x - n * PIO2_1;
+  r -= n * PIO2_2;
+  r -= n * PIO2_3;
+  r -= n * PIO2_3T;
+  out.r = r;
+  out.quadrant = static_cast<int>(n) & 3;
+  return true;
+}
+
+double reducedSin(double x) {
+  Reduced a;
+  if (!reduce(x, a)) return std::sin(x);
+  switch (a.quadrant) {
+    case 0: return std::sin(a.r);
+    case 1: return std::cos(a.r);
+    case 2: return -std::sin(a.r);
+    default: return -std::cos(a.r);
+  }
+}
+
+double reducedCos(double x) {
+  Reduced a;
+  if (!reduce(x, a)) return std::cos(x);
+  switch (a.quadrant) {
+    case 0: return std::cos(a.r);
+    case 1: return -std::sin(a.r);
+    case 2: return -std::cos(a.r);
+    default: return std::sin(a.r);
+  }
+}
+
 double fAbs(double x) { return std::fabs(x); }
 double fAcos(double x) { return std::acos(x); }
 double fAcot(double x) { return x == 0.0 ? UNDEFINED_VALUE : std::atan(1.0 / x); }
@@ -22,29 +72,29 @@ double fAsec(double x) {
 }
 double fAsin(double x) { return std::asin(x); }
 double fAtan(double x) { return std::atan(x); }
-double fCos(double x) { return std::cos(x); }
+double fCos(double x) { return reducedCos(x); }
 double fCosh(double x) { return std::cosh(x); }
 double fCot(double x) {
-  const double t = std::sin(x) / std::cos(x);
+  const double t = reducedSin(x) / reducedCos(x);
   return t == 0.0 ? UNDEFINED_VALUE : 1.0 / t;
 }
 double fCsc(double x) {
-  const double s = std::sin(x);
+  const double s = reducedSin(x);
   return s == 0.0 ? UNDEFINED_VALUE : 1.0 / s;
 }
 double fExp(double x) { return std::exp(x); }
 double fLn(double x) { return std::log(x); }
 double fLog(double x) { return std::log10(x); }
 double fSec(double x) {
-  const double c = std::cos(x);
+  const double c = reducedCos(x);
   return c == 0.0 ? UNDEFINED_VALUE : 1.0 / c;
 }
-double fSin(double x) { return std::sin(x); }
+double fSin(double x) { return reducedSin(x); }
 double fSinh(double x) { return std::sinh(x); }
 double fSqrt(double x) { return std::sqrt(x); }
 double fSquare(double x) { return x * x; }
 // Plain quotient: a zero cosine is left to the floating-point traps.
-double fTan(double x) { return std::sin(x) / std::cos(x); }
+double fTan(double x) { return reducedSin(x) / reducedCos(x); }
 double fTanh(double x) { return std::tanh(x); }
 double fTenTo(double x) { return std::pow(10.0, x); }
 double fInt(double x) { return std::floor(x); }

@@ -6,7 +6,9 @@
 #include <math.h>
 #include <xmmintrin.h>
 
+#include <cmath>
 #include <cstdio>
+#include <limits>
 #include <cstdlib>
 #include <cstring>
 
@@ -119,6 +121,12 @@ LONG CALLBACK floatingPointTrapHandler(EXCEPTION_POINTERS* info) {
 int __cdecl mathErrorHook(struct _exception* e) {
   EvalStatus* status = evalStatusInProgress();
   if (!status) return 0;  // the library's default handling
+  // A NaN argument only propagates (quietly, as IEEE arithmetic does everywhere else); this library
+  // reports it as a domain error where others report nothing, so it is not an error here either.
+  if (std::isnan(e->arg1) || (std::strcmp(e->name, "pow") == 0 && std::isnan(e->arg2))) {
+    e->retval = std::numeric_limits<double>::quiet_NaN();
+    return 1;
+  }
   EvalStatus bit;
   switch (e->type) {
     case _DOMAIN:
