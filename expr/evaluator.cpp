@@ -16,18 +16,41 @@ inline bool isInfinite(double r) { return std::fabs(r) == UNDEFINED_VALUE; }
 
 double evalNode(const ExprNode* n, EvalStatus& st);
 
+// Leaves are most of every tree: they are read here without a call.
+inline double evalOperand(const ExprNode* n, EvalStatus& st) {
+  if (st) return 0.0;
+  if (n && n->kind == kind::Value) {
+    if (n->var == NoVar) return n->value;
+    const double v = VariableStore::hasSlot(n->var) ? g_variables.get(n->var) : UNDEFINED_VALUE;
+    if (v == UNDEFINED_VALUE) {
+      st = evalerr::UndefinedVariable;
+      return 0.0;
+    }
+    return v;
+  }
+  return evalNode(n, st);
+}
+
+// pow for the exponents that occur most, with the library's results: a square is exactly the
+// correctly rounded product.
+inline double power(double b, double x) {
+  if (x == 2.0) return b * b;
+  if (x == 1.0) return b;
+  return std::pow(b, x);
+}
+
 double evalPower(const ExprNode* n, EvalStatus& st) {
-  const double b = evalNode(n->left, st);
-  const double x = evalNode(n->right, st);
+  const double b = evalOperand(n->left, st);
+  const double x = evalOperand(n->right, st);
   if (st) return 0.0;
   double r;
   if (b >= 0.0) {
-    r = std::pow(b, x);
+    r = power(b, x);
   } else if (n->kind == kind::PowEvenRoot) {
     st |= evalerr::NegativeRoot;
     return 0.0;
   } else if (x == std::floor(x)) {
-    r = std::pow(b, x);
+    r = power(b, x);
   } else if (n->kind == kind::PowOddRootEven || n->kind == kind::PowOddRootOdd) {
     const double q = std::pow(-b, x);
     if (isInfinite(q)) {
@@ -53,7 +76,7 @@ double evalCall(const ExprNode* n, EvalStatus& st) {
     st = evalerr::BadNode;
     return 0.0;
   }
-  const double a = evalNode(n->right, st);
+  const double a = evalOperand(n->right, st);
   if (st) return 0.0;
   switch (n->func->check) {
     case DomainCheck::None:
@@ -108,30 +131,30 @@ double evalNode(const ExprNode* n, EvalStatus& st) {
       return v;
     }
     case kind::Add: {
-      const double l = evalNode(n->left, st);
-      return l + evalNode(n->right, st);
+      const double l = evalOperand(n->left, st);
+      return l + evalOperand(n->right, st);
     }
     case kind::Sub: {
-      const double l = evalNode(n->left, st);
-      return l - evalNode(n->right, st);
+      const double l = evalOperand(n->left, st);
+      return l - evalOperand(n->right, st);
     }
     case kind::Mul: {
-      const double l = evalNode(n->left, st);
-      return l * evalNode(n->right, st);
+      const double l = evalOperand(n->left, st);
+      return l * evalOperand(n->right, st);
     }
     case kind::Div: {
-      const double d = evalNode(n->right, st);
+      const double d = evalOperand(n->right, st);
       if (st) return 0.0;
       if (d == 0.0) {
         st |= evalerr::DivideByZero;
         return 0.0;
       }
-      return evalNode(n->left, st) / d;
+      return evalOperand(n->left, st) / d;
     }
     case kind::Negate:
-      return -evalNode(n->right, st);
+      return -evalOperand(n->right, st);
     case kind::CheckNonNegative: {
-      const double v = evalNode(n->right, st);
+      const double v = evalOperand(n->right, st);
       if (!st && v < 0.0) st |= evalerr::AbsInverseNegative;
       return v;
     }
