@@ -1,9 +1,12 @@
-// Feeds arbitrary lines to the tokenizer, parser, power marking, evaluator and number formatter.
+// Feeds arbitrary lines to the tokenizer, expression and relation parsers, power marking, evaluator
+// and number and message formatters.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string>
 
+#include "doc/equation.h"
+#include "doc/relation_parser.h"
 #include "expr/evaluator.h"
 #include "expr/functions.h"
 #include "expr/number_format.h"
@@ -35,6 +38,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     qv::freeTree(copy);
     qv::freeTree(tree);
   }
+  // The same line as an equation: relations, classification, power marking.
+  std::string equation = line;
+  if (qv::parserBegin(equation) == 0) {
+    const int relations = 1 + qv::parserCountTokens(qv::kind::Separator);
+    if (qv::Equation* first = qv::newEquation()) {
+      (void)qv::parseRelations(*first, relations);
+      for (qv::Equation* e = first; e; e = e->next) {
+        qv::EvalStatus es = 0;
+        (void)qv::evaluate(e->tree[1], es);
+      }
+      qv::freeEquationChain(first);
+    }
+  }
+
   std::uint16_t cs = 0;
   (void)qv::evaluateConstantText(line.c_str(), cs);
   (void)qv::preScan(line.c_str());
