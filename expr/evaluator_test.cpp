@@ -182,3 +182,33 @@ TEST(Evaluator, TrapsFeedTheWordInProgressOnly) {
 
 }  // namespace
 }  // namespace qv
+
+namespace qv {
+namespace {
+
+TEST(Evaluator, DeepTreesOfTheLongestText) {
+  resetVariables();
+  g_variables.set('x', 1.5);
+  std::string negations = std::string(998, '-') + "x";
+  std::string powers = "x";
+  while (powers.size() < 990) powers += "^1";
+  std::string sums = "x";
+  while (sums.size() < 990) sums += "+x";
+  std::string brackets = std::string(499, '(') + "x" + std::string(499, ')');
+  struct Case { const std::string* text; double value; };
+  const Case cases[] = {{&negations, 1.5}, {&powers, 1.5}, {&sums, 1.5 * 496}, {&brackets, 1.5}};
+  for (const Case& c : cases) {
+    ParseStatus ps = 0;
+    ExprNode* tree = parseExpression(c.text->c_str(), ps);
+    ASSERT_EQ(ps, 0) << c.text->substr(0, 20);
+    ExprNode* copy = copyTree(tree);
+    EvalStatus st = 0;
+    EXPECT_EQ(evaluate(copy, st), c.value) << c.text->substr(0, 20);
+    EXPECT_EQ(st, 0);
+    freeTree(copy);
+    freeTree(tree);
+  }
+}
+
+}  // namespace
+}  // namespace qv

@@ -114,19 +114,25 @@ TEST(Parser, LowerCasesTheLineUpToItsComment) {
 
 TEST(Parser, SurvivesHostileLines) {
   // Long chains, deep nesting, hundreds of operators and high bytes give a status, never a crash.
-  std::string deep(124, '(');
+  std::string deep(125, '(');
   deep += "x";
-  deep += std::string(124, ')');
+  deep += std::string(125, ')');
   EXPECT_EQ(parsedShape(deep.c_str()), "x");
+  std::string deeper(499, '[');
+  deeper += "x";
+  deeper += std::string(499, ']');
+  EXPECT_EQ(parsedShape(deeper.c_str()), "x");
   EXPECT_EQ(parseStatusOf(std::string(250, '(').c_str()), parse::MissingOperand | parse::BlankSide);
   EXPECT_NE(parseStatusOf(std::string(250, '+').c_str()), 0);
   EXPECT_NE(parseStatusOf(std::string(250, '^').c_str()), 0);
   EXPECT_EQ(parseStatusOf((std::string(249, '-') + "x").c_str()), 0);
   EXPECT_EQ(parseStatusOf(std::string(250, '\xff').c_str()), parse::BadCharacter);
   std::string longLine;
-  while (longLine.size() < 400) longLine += "x+";
+  while (longLine.size() < 1000) longLine += "x+";
   longLine += "x";
-  EXPECT_EQ(parseStatusOf(longLine.c_str()), parse::BadSyntax);  // longer than any equation line
+  EXPECT_EQ(parseStatusOf(longLine.c_str()), parse::BadSyntax);  // longer than the parser reads
+  EXPECT_EQ(parseStatusOf((std::string(999, '-') + "x").c_str()), 0);
+  EXPECT_EQ(parseStatusOf((std::string(1000, ' ') + "x").c_str()), parse::BadSyntax);
   EXPECT_EQ(parseStatusOf("{x: 1, 2"), parse::MissingOperand | parse::BlankSide);
 }
 

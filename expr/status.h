@@ -69,5 +69,8 @@ constexpr UsageFlags Dx4 = 0x100000;
 
 // Longest equation line the program keeps.
 constexpr int MAX_EQUATION_TEXT = 250;
+// Longest text the tokenizer reads (equation lines and whatever scripts pass in): it bounds the
+// depth of the parser's and evaluator's recursion.
+constexpr int MAX_PARSED_TEXT = 1000;
 
 }  // namespace qv

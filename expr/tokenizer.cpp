@@ -62,7 +62,7 @@ ExprNode* tokenize(const char* text, ParseStatus& status) {
   for (;;) {
     const unsigned char c = static_cast<unsigned char>(text[pos]);
     if (c == 0 || c == '\'') break;
-    if (pos >= MAX_EQUATION_TEXT) {
+    if (pos >= MAX_PARSED_TEXT) {
       status |= parse::BadSyntax;
       break;
     }

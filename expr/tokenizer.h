@@ -7,7 +7,7 @@
 namespace qv {
 
 // Returns the first token of the chain (nullptr for a line without tokens) and adds UnknownName,
-// BadCharacter, OutOfMemory or BadSyntax (line longer than MAX_EQUATION_TEXT before its comment) to
+// BadCharacter, OutOfMemory or BadSyntax (text longer than MAX_PARSED_TEXT before its comment) to
 // status. The text is expected in lower case. On memory exhaustion the chain built so far is
 // returned.
 ExprNode* tokenize(const char* text, ParseStatus& status);

@@ -13,7 +13,7 @@
 #include "expr/parser.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  if (size > 400) return 0;
+  if (size > 1200) return 0;
   std::string line(reinterpret_cast<const char*>(data), size);
   line = line.c_str();  // the engine reads C strings: stop at an embedded NUL
 
