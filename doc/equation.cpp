@@ -73,6 +73,7 @@ void freeEquation(Equation* e) {
     freeTree(t);
     t = nullptr;
   }
+  freeBlock(e->points);
   delete e;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "doc/block_store.h"
 #include "expr/expr_node.h"
 #include "expr/functions.h"
 #include "expr/status.h"
@@ -67,6 +68,9 @@ struct Equation {
   std::int8_t order = 0;
   VarCode axis[2] = {'t', 'x'};  // independent, dependent letter of the plot
   std::uint16_t firstBranchCount = 0;
+  // The device points of the last drawing, cached in the block store, and their count.
+  PointBlock* points = nullptr;
+  std::uint16_t pointCount = 0;
   // The stored point list and the critical-point list join the record with the plotting and
   // analysis layers that own their types.
 
