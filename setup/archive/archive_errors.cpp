@@ -6,17 +6,25 @@ std::string FormatMessage(const char* pattern, const std::string& a, const std::
     const std::string* args[] = {&a, &b, &c};
     size_t next = 0;
     std::string out;
-    for (const char* p = pattern; *p; ++p) {
+    const char* plain = pattern;  // start of the text not yet copied
+    const char* p = pattern;
+    const auto flush = [&](const char* upto) { out.append(plain, static_cast<size_t>(upto - plain)); };
+    while (*p) {
         if (p[0] == '%' && p[1] == '%') {
-            out += '%';
-            ++p;
+            flush(p + 1);
+            p += 2;
+            plain = p;
         } else if (p[0] == '%' && (p[1] == 's' || p[1] == 'd') && next < 3) {
-            out += *args[next++];
-            ++p;
+            flush(p);
+            const std::string& arg = *args[next++];
+            out.append(arg.data(), arg.size());
+            p += 2;
+            plain = p;
         } else {
-            out += *p;
+            ++p;
         }
     }
+    flush(p);
     return out;
 }
 

@@ -3,7 +3,7 @@
 
 Archives that fnwdarc writes are parsed here byte by byte and every entry is inflated with Python's
 own zlib; archives laid out here (single, embedded at an offset, volume sets) are read back through
-fnwdarc. Usage: fnwdarc_check.py PATH_TO_FNWDARC (run in a scratch working folder).
+fnwdarc. Usage: fnwdarc_check.py [RUNNER] PATH_TO_FNWDARC (run in a scratch working folder).
 """
 import os
 import random
@@ -14,13 +14,14 @@ import sys
 import time
 import zlib
 
-TOOL = os.path.abspath(sys.argv[1])
+# The tool, optionally behind a runner (the Wine wrapper for the Windows build).
+TOOL = [os.path.abspath(a) if os.path.exists(a) else a for a in sys.argv[1:]]
 WORK = os.path.abspath("fnwdarc_check_work")
 HEADER = 172
 
 
 def run(*args, expect=0):
-    p = subprocess.run([TOOL, *map(str, args)], capture_output=True, text=True)
+    p = subprocess.run([*TOOL, *map(str, args)], capture_output=True, text=True)
     if p.returncode != expect:
         raise AssertionError(f"fnwdarc {' '.join(map(str, args))}: exit {p.returncode}, expected {expect}\n"
                              f"stdout: {p.stdout}\nstderr: {p.stderr}")
@@ -379,6 +380,20 @@ def check_overwrite_policies():
     run("extract", "files.1", "out", "--overwrite", "versiondate")
     assert open("out/A.TXT", "rb").read() == b"archived"
     assert files_below("out") == ["A.TXT"]
+    os.chdir(WORK)
+
+
+def check_version_resources_are_stored():
+    fixture = os.environ.get("FNWDARC_VERSION_FIXTURE")
+    if not fixture:
+        return  # only the Windows build reads version resources
+    d = fresh("versions")
+    os.chdir(d)
+    shutil.copy(fixture, "fixture.exe")
+    run("add", "files.1", "fixture.exe")
+    entries, _ = read_single(open("files.1", "rb").read())
+    assert entries[0]["version"] == os.environ["FNWDARC_VERSION_EXPECTED"], entries[0]["version"]
+    assert run("list", "files.1").stdout.split("\t")[4] == entries[0]["version"]
     os.chdir(WORK)
 
 

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <set>
 #include <string>
 #include <unistd.h>
 
@@ -14,9 +16,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
+void RemoveWorkDir();
+
 const fs::path& WorkDir() {
-    static const fs::path dir = fs::temp_directory_path() / ("fnwd_fuzz_archive_" + std::to_string(getpid()));
+    static const fs::path dir = [] {
+        std::atexit(RemoveWorkDir);
+        return fs::temp_directory_path() / ("fnwd_fuzz_archive_" + std::to_string(getpid()));
+    }();
     return dir;
+}
+
+void RemoveWorkDir() {
+    std::error_code ec;
+    fs::remove_all(WorkDir(), ec);
 }
 
 void WriteFile(const fs::path& path, const uint8_t* data, size_t size) {
@@ -53,21 +65,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     c.SetExtractDirectory((dir / "out").string());
     c.SetOverwrite(static_cast<fnwd::TOverwriteType>((mode >> 2) % 5));
     c.SetOffset(mode & 0x20 ? 1 : 0);
+    std::set<std::string> entry_names;
     try {
         const int count = c.FileCount();
+        for (int i = 0; i < count; ++i)
+            entry_names.insert(fnwd::fio::FileNamePart(c.Headers().GetFileHeaders(i).Header.FileName));
         for (int i = 0; i < count; ++i) {
             (void)c.GetFileStats(i);
             c.AddFileToProcess(c.Headers().GetFileHeaders(i).Header.FileName);
         }
         (void)c.IndexOfID(mode);
         c.Extract();
-        // Every entry that was written has its full size.
+        // Every entry that was written has its full size (where no other entry shares its file name).
+        std::map<std::string, int> uses;
+        for (int i = 0; i < count; ++i) ++uses[fnwd::fio::FileNamePart(c.Headers().GetFileHeaders(i).Header.FileName)];
         for (int i = 0; i < count; ++i) {
             const auto& h = c.Headers().GetFileHeaders(i).Header;
-            const fs::path out = dir / "out" / fnwd::fio::FileNamePart(h.FileName);
+            const std::string name = fnwd::fio::FileNamePart(h.FileName);
+            const fs::path out = dir / "out" / name;
             std::error_code ec;
-            if (fs::is_regular_file(out, ec) && out.filename() != "existing" &&
-                fs::file_size(out, ec) != static_cast<uintmax_t>(h.FileSize) && c.IndexOfName(h.FileName) == i)
+            if (uses[name] == 1 && name != "existing" && fs::is_regular_file(out, ec) &&
+                fs::file_size(out, ec) != static_cast<uintmax_t>(h.FileSize))
                 std::abort();
         }
     } catch (const fnwd::Exception&) {
@@ -79,7 +97,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     for (const auto& e : fs::directory_iterator(dir / "out")) {
         if (!e.is_regular_file()) std::abort();
-        if (e.path().filename().string().rfind("~fw", 0) == 0) std::abort();  // a temporary file left behind
+        const std::string name = e.path().filename().string();
+        if (name.rfind("~fw", 0) == 0 && !entry_names.count(name)) std::abort();  // a temporary file left behind
     }
     return 0;
 }
