@@ -17,7 +17,7 @@
 namespace {
 
 constexpr int VALUES = 1000000;
-constexpr int RUNS = 7;
+constexpr int RUNS = 9;
 constexpr double X_FROM = -5.0;
 constexpr double X_STEP = 10.0 / VALUES;
 
@@ -40,17 +40,26 @@ const Case CASES[] = {
 
 double xAt(int i) { return X_FROM + i * X_STEP; }
 
-template <class F>
-double nsPerEvaluation(F&& runOnce) {
-  std::vector<double> times;
-  for (int r = 0; r < RUNS; ++r) {
+// Times the three in turn, run after run, so that a busy machine slows them alike; the median of
+// each is reported.
+template <class A, class B, class C>
+void timeInTurn(A&& a, B&& b, C&& c, double ns[3]) {
+  std::vector<double> times[3];
+  auto timeOne = [](auto&& run) {
     const auto t0 = std::chrono::steady_clock::now();
-    runOnce();
+    run();
     const auto t1 = std::chrono::steady_clock::now();
-    times.push_back(std::chrono::duration<double, std::nano>(t1 - t0).count() / VALUES);
+    return std::chrono::duration<double, std::nano>(t1 - t0).count() / VALUES;
+  };
+  for (int r = 0; r < RUNS; ++r) {
+    times[0].push_back(timeOne(a));
+    times[1].push_back(timeOne(b));
+    times[2].push_back(timeOne(c));
   }
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
+  for (int i = 0; i < 3; ++i) {
+    std::sort(times[i].begin(), times[i].end());
+    ns[i] = times[i][times[i].size() / 2];
+  }
 }
 
 bool agree(double a, double b) {
@@ -99,28 +108,32 @@ int main() {
       allAgree = false;
     }
 
-    const double oursNs = nsPerEvaluation([&] {
-      double sum = 0;
-      for (int i = 0; i < VALUES; ++i) {
-        qv::g_variables.set('x', xAt(i));
-        qv::EvalStatus st = 0;
-        sum += qv::evaluate(tree, st);
-      }
-      sink = sink + sum;
-    });
-    const double mupNs = nsPerEvaluation([&] {
-      double sum = 0;
-      for (int i = 0; i < VALUES; ++i) {
-        mx = xAt(i);
-        sum += mup.Eval();
-      }
-      sink = sink + sum;
-    });
-    const double nativeNs = nsPerEvaluation([&] {
-      double sum = 0;
-      for (int i = 0; i < VALUES; ++i) sum += c.native(xAt(i));
-      sink = sink + sum;
-    });
+    double ns[3];
+    timeInTurn(
+        [&] {
+          double sum = 0;
+          for (int i = 0; i < VALUES; ++i) {
+            qv::g_variables.set('x', xAt(i));
+            qv::EvalStatus st = 0;
+            sum += qv::evaluate(tree, st);
+          }
+          sink = sink + sum;
+        },
+        [&] {
+          double sum = 0;
+          for (int i = 0; i < VALUES; ++i) {
+            mx = xAt(i);
+            sum += mup.Eval();
+          }
+          sink = sink + sum;
+        },
+        [&] {
+          double sum = 0;
+          for (int i = 0; i < VALUES; ++i) sum += c.native(xAt(i));
+          sink = sink + sum;
+        },
+        ns);
+    const double oursNs = ns[0], mupNs = ns[1], nativeNs = ns[2];
     std::printf("%-28s %10.2f %10.2f %10.2f %12.2f %12.2f\n", c.ours, oursNs, mupNs, nativeNs, oursNs / mupNs,
                 oursNs / nativeNs);
     qv::freeTree(tree);
