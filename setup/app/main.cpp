@@ -4,14 +4,32 @@
 #include <commctrl.h>
 
 #include "main_form.h"
+#include "shipped_configuration.h"
+#include "setup/util/win_environment.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    // Our own switch, handled before the setup program's switch table sees the command line.
+    int exit_code = 0;
+    if (fnwd::HandleDumpConfigSwitch(exit_code)) return exit_code;
+
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
     auto& app = fnwd::ui::TApplication::Instance();
     app.hInstance = instance;
+
+    // No installation ever starts from a configuration that did not load completely.
+    static fnwd::Win32Environment environment;
+    std::unique_ptr<fnwd::TConfigForm> configuration;
+    try {
+        configuration = fnwd::LoadShippedConfiguration(environment);
+    } catch (const std::exception& e) {
+        MessageBoxA(nullptr, e.what(), "Fenwold Installation", MB_OK | MB_ICONERROR);
+        return 1;
+    }
+
     fnwd::TForm1 form;
+    form.ApplyConfiguration(*configuration);
     app.MainForm = &form;
     return app.Run();
 }

@@ -13,3 +13,18 @@ TForm1::TForm1()
 }
 
 }  // namespace fnwd
+
+namespace fnwd {
+
+void TForm1::ApplyConfiguration(TConfigForm& configuration)
+{
+    Configuration = &configuration;
+    Caption = configuration.Caption;
+    Width = configuration.Width;
+    Height = configuration.Height;
+    Position = configuration.Position == fnwd::poScreenCenter ? ui::poScreenCenter : ui::poDesigned;
+    Font.Name = configuration.FontName;
+    Font.Height = configuration.FontHeight;
+}
+
+}  // namespace fnwd
