@@ -119,6 +119,7 @@ struct ProgramOptions {
     bool drawdots = false;
     bool widelines = false;
     std::array<std::uint8_t, 13> colourScheme{14, 12, 12, 3, 7, 7, 4, 7, 5, 2, 3, 6, 1};  // Gray
+    std::int8_t colourChoice = -1;  // the remembered built-in scheme: 0 Monochrome, 2 White, 3 Black; -1 none
     std::uint8_t intflags = 25;
     std::uint16_t intnumseg = 100;
     double fineness = 1.0;
@@ -128,6 +129,7 @@ struct ProgramOptions {
     bool scrollbars = false;
     int copygraphs = 1507;  // Copy Graphs WMF Monochrome
     std::uint32_t printOptions = 36;
+    std::array<GridFont, 3> windowFonts{};  // the equation field, the Printout window and the status bar
 };
 
 // What the document asks of the windows that show it. The shell implements it with the equation
