@@ -1,4 +1,5 @@
 #include "cli.h"
+#include "cli_doc.h"
 
 #include <charconv>
 #include <cmath>
@@ -20,7 +21,8 @@ namespace {
 
 const char* const USAGE =
     "usage: quorvex-cli eval EXPR [NAME=VALUE]... | format VALUE FLAGS PRECISION | "
-    "message [--xdec N] [--ydec N] TEMPLATE [ARG]... | report STATUS LETTER VALUE [--warnings] [--mode N]\n";
+    "message [--xdec N] [--ydec N] TEMPLATE [ARG]... | report STATUS LETTER VALUE [--warnings] [--mode N] | "
+    "doc FILE [--setup INI] [--write OUT --kind 1|2|4]\n";
 
 // Prints what the engine shows, one line per message, in the forms scripts rely on.
 class ConsoleUserInterface final : public UserInterface {
@@ -195,6 +197,10 @@ int run(int argc, char** argv, std::FILE* out, std::FILE* err) {
     rc = cmdMessage(argc - 2, argv + 2, out, err);
   else if (std::strcmp(command, "report") == 0)
     rc = cmdReport(argc - 2, argv + 2, err);
+  else if (std::strcmp(command, "doc") == 0) {
+    rc = cmdDoc(argc - 2, argv + 2, out, err);
+    if (rc == 2) usage(err);
+  }
   else
     rc = usage(err);
   installUserInterface(previousUi);

@@ -4,7 +4,7 @@
 // and \\ escapes); the expected output lines follow; "exit N" ends the case. An expected line that
 // starts with "~" is a "value=V status=S" line whose V is compared with a relative tolerance of
 // 1e-12 (the platforms' math libraries differ in the last digits); everything else must match
-// byte for byte.
+// byte for byte. "@SRC@" in ARGS is the source folder; files the cases write land in the build folder.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -176,6 +176,10 @@ std::vector<Case> readCases(const std::string& path) {
         current.lineNumber = number;
         current.command = line.substr(2);
         current.args = splitArguments(current.command);
+        // "@SRC@" stands for the source folder (examples and shared test files live there).
+        const char* source = std::getenv("QV_SOURCE_DIR");
+        for (std::string& a : current.args)
+          for (std::size_t at; source && (at = a.find("@SRC@")) != std::string::npos;) a.replace(at, 5, source);
         open = true;
       }
       continue;

@@ -252,7 +252,7 @@ public:
     }
 
 private:
-    void touched(const char* key)
+    void touched(const std::string& key)
     {
         if (keys_)
             keys_->insert(key);
@@ -484,7 +484,7 @@ private:
         } else {
             return;
         }
-        touched(key == "hogcpu" ? "hogCPU" : key.c_str());
+        touched(key == "hogcpu" ? "hogCPU" : key);
     }
 
     // "left,top,right,bottom": all four integers or nothing.
@@ -581,7 +581,7 @@ private:
         GraphDoc* owner = nullptr;
         if (role < WINDOW_FONT_COUNT) {
             slot = &programOptions().windowFonts[role];
-            touched(FONT_ROLE_KEYS[role]);
+            touched(std::string("font.") + FONT_ROLE_KEYS[role]);
         } else {
             slot = &doc_.fonts[role - WINDOW_FONT_COUNT];
             owner = &doc_;
