@@ -277,10 +277,15 @@ TCustomInstall::TCustomInstall(TConfigForm& owner, const std::string& name) : TF
     dest_dir_ = "\\MyApplication";
     dest_dir_type_ = owner.FindStandardSpecifier("TpsProgramFiles");
     archive_file_type_ = owner.FindStandardSpecifier("TpsMainArchiveFile");
-    owner.RegisterInstall(static_cast<TInstall*>(this));
 }
 
-TCustomInstall::~TCustomInstall() { owner_->UnregisterInstall(static_cast<TInstall*>(this)); }
+TCustomInstall::~TCustomInstall() = default;
+
+TInstall::TInstall(TConfigForm& owner, const std::string& name) : TCustomInstall(owner, name) {
+    owner.RegisterInstall(this);
+}
+
+TInstall::~TInstall() { owner_->UnregisterInstall(this); }
 
 void TCustomInstall::SetAutoMaximizeWindow(bool value) {
     auto_maximize_ = value;

@@ -238,7 +238,9 @@ private:
 class TInstall : public TCustomInstall {
     FNWD_COMPONENT_CLASS()
 public:
-    TInstall(TConfigForm& owner, const std::string& name) : TCustomInstall(owner, name) {}
+    // The single instance registers itself with the form (a second one is refused).
+    TInstall(TConfigForm& owner, const std::string& name);
+    ~TInstall() override;
 };
 
 // One file to install.
