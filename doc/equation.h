@@ -49,6 +49,12 @@ constexpr std::uint16_t Strict = 0x80;
 constexpr std::uint16_t Inequality = ShadeBelow | ShadeAbove;
 }  // namespace eqflag
 
+// A zero or turning point of a Cartesian curve: found as a candidate while plotting, refined later.
+struct CriticalPoint {
+  double x = 0;
+  std::int16_t type = 0;  // 0 discarded, 1 zero, 2 maximum, 4 minimum, 6 turning-point candidate
+};
+
 struct Equation {
   ExprNode* tree[4] = {nullptr, nullptr, nullptr, nullptr};
   std::string text;  // at most MAX_EQUATION_TEXT characters
@@ -71,8 +77,9 @@ struct Equation {
   // The device points of the last drawing, cached in the block store, and their count.
   PointBlock* points = nullptr;
   std::uint16_t pointCount = 0;
-  // The stored point list and the critical-point list join the record with the plotting and
-  // analysis layers that own their types.
+  // The zeros and turning points of the last drawing, and how many of them were refined (0: none yet).
+  std::vector<CriticalPoint> critical;
+  std::uint16_t criticalFound = 0;
 
   GraphKind kind() const { return static_cast<GraphKind>(flags >> 8); }
   void setKind(GraphKind k) { flags = static_cast<std::uint16_t>((flags & 0x00FF) | (static_cast<unsigned>(k) << 8)); }

@@ -18,6 +18,10 @@ class UserInterface {
   // Replaces the status-line text; category is MESSAGE_WARNING or MESSAGE_INFORMATION.
   virtual void statusLine(const std::string& text, int category) = 0;
   virtual void beep() = 0;
+  // Handles the window messages that are pending while a graph is being drawn, and returns the
+  // drawing state as the user left it (pause, resume, abort request, repaint). noYield: handle only
+  // what is there, without letting other programs run. The default handles nothing.
+  virtual int pumpMessages(int drawState, bool /*noYield*/) { return drawState; }
 };
 
 // The installed implementation; a silent one until something is installed. Installing nullptr
