@@ -203,8 +203,10 @@ bool GridSetup::scaleGrid(double f, double* tableIncrement)
     return true;
 }
 
-void GridSetup::zoomToSelection()
+bool GridSetup::zoomToSelection()
 {
+    if (selection.degenerate())
+        return false;  // a selection without width or height would collapse the range
     const double left = deviceToWorldX(selection.left), right = deviceToWorldX(selection.right);
     const double top = deviceToWorldY(selection.top), bottom = deviceToWorldY(selection.bottom);
     xMin = left;
@@ -214,13 +216,14 @@ void GridSetup::zoomToSelection()
     normaliseRanges();
     if (logX() || logY())
         refreshLogScale();
+    return true;
 }
 
 bool GridSetup::zoomOutFromSelection(double defaultScale, double* tableIncrement)
 {
+    if (selection.degenerate())
+        return false;  // a selection without width or height gives no aspect to zoom out with
     const int width = selection.right - selection.left;
-    if (width == 0)
-        return false;  // a selection without width gives no aspect to zoom out with
     const int e = (areaRight - areaLeft) / 2;
     const int cx = (selection.left + selection.right) / 2;
     const int cy = (selection.top + selection.bottom) / 2;

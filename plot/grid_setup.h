@@ -51,6 +51,7 @@ constexpr char MSG_ZOOM_LIMIT[] = "Cannot display a range of magnitude less than
 struct SelectionRect {
     std::int32_t left = 0, top = 0, right = 0, bottom = 0;
     bool empty() const { return left >= right || top >= bottom; }
+    bool degenerate() const { return left == right || top == bottom; }
 };
 
 // Space the title and side labels take from the graph area, when labels are shown.
@@ -107,7 +108,8 @@ struct GridSetup {
     // the message shown, when a bound would leave the representable magnitudes. Custom legend spacing
     // that scales with the grid, and a table increment that does (when given), follow the zoom.
     bool scaleGrid(double f, double* tableIncrement = nullptr);
-    void zoomToSelection();
+    // Both refuse (false, range unchanged) a selection without width or height.
+    bool zoomToSelection();
     bool zoomOutFromSelection(double defaultScale, double* tableIncrement = nullptr);
     void resetToDefaultRange(const GridSetup& defaults);
     // Repairs the range after the paper became logarithmic; returns the PendingUpdate bits to set.

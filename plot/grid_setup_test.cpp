@@ -192,7 +192,7 @@ TEST(GridSetup, SelectionZooms)
 {
     GridSetup g = gridOf(-10, 10, -10, 10, 405, 405);
     g.selection = {g.areaLeft, g.areaTop, (g.areaLeft + g.areaRight) / 2, (g.areaTop + g.areaBottom) / 2};
-    g.zoomToSelection();
+    ASSERT_TRUE(g.zoomToSelection());
     EXPECT_NEAR(g.xMin, -10, 1e-9);
     EXPECT_NEAR(g.xMax, 0, 1e-9);
     EXPECT_NEAR(g.yMin, 0, 1e-9);
@@ -207,6 +207,11 @@ TEST(GridSetup, SelectionZooms)
     EXPECT_NEAR(h.xMax - h.xMin, 40, 1e-9);
     h.selection = {150, 150, 150, 250};
     EXPECT_FALSE(h.zoomOutFromSelection(2));
+    h.selection = {150, 150, 250, 150};
+    EXPECT_FALSE(h.zoomOutFromSelection(2));
+    const double before = h.xMin;
+    EXPECT_FALSE(h.zoomToSelection());
+    EXPECT_EQ(h.xMin, before);
 }
 
 TEST(GridSetup, ResetAndAdoptLogPaper)
