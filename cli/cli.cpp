@@ -1,5 +1,6 @@
 #include "cli.h"
 #include "cli_doc.h"
+#include "cli_render.h"
 
 #include <charconv>
 #include <cmath>
@@ -22,7 +23,8 @@ namespace {
 const char* const USAGE =
     "usage: quorvex-cli eval EXPR [NAME=VALUE]... | format VALUE FLAGS PRECISION | "
     "message [--xdec N] [--ydec N] TEMPLATE [ARG]... | report STATUS LETTER VALUE [--warnings] [--mode N] | "
-    "doc FILE [--setup INI] [--write OUT --kind 1|2|4]\n";
+    "doc FILE [--setup INI] [--write OUT --kind 1|2|4] | "
+    "render [--size WIDTHxHEIGHT] [--setup INI] [DOC.gr] -o OUT\n";
 
 // Prints what the engine shows, one line per message, in the forms scripts rely on.
 class ConsoleUserInterface final : public UserInterface {
@@ -201,6 +203,8 @@ int run(int argc, char** argv, std::FILE* out, std::FILE* err) {
     rc = cmdDoc(argc - 2, argv + 2, out, err);
     if (rc == 2) usage(err);
   }
+  else if (std::strcmp(command, "render") == 0)
+    rc = cmdRender(argc - 2, argv + 2, out, err);
   else
     rc = usage(err);
   installUserInterface(previousUi);

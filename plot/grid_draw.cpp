@@ -838,6 +838,9 @@ void GridPainter::legends()
         return i % std::size_t(k) == 0;
     };
 
+    // The x axis's 0 labels the origin; a second 0 beside it on the y axis would only repeat it.
+    bool originLabelled = false;
+
     // x numbers
     {
         std::vector<Number> numbers = collect(Axis::X);
@@ -865,6 +868,8 @@ void GridPainter::legends()
                 continue;
             s_.setTextAlign(TextAlign::Left | TextAlign::Top);
             s_.textOut(left, top, n.text);
+            if (isZero(n, Axis::X, g_) && visible)
+                originLabelled = true;
         }
     }
     // y numbers
@@ -885,7 +890,7 @@ void GridPainter::legends()
             const bool zero = isZero(n, Axis::Y, g_);
             if (!zero || logAxis(g_, Axis::Y))
                 line(c - tx, n.pos, c + tx + 1, n.pos);
-            if (centred && zero)
+            if ((centred || (originLabelled && visible)) && zero)
                 continue;
             if (!shownAt(numbers, i, k, interval0))
                 continue;

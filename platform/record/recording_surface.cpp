@@ -631,7 +631,16 @@ std::string RecordingSurface::svg() const
                 baseline = (op.flags & DrawTextFlags::VCenter) ? "central" : "text-before-edge";
             }
             const char* anchor = h == TextAlign::Center ? "middle" : h == TextAlign::Right ? "end" : "start";
-            el << "<text x=\"" << x << "\" y=\"" << y << "\" font-family=\"" << escapeXml(op.font.face)
+            // Not every SVG renderer honours dominant-baseline: the text is placed on its alphabetic
+            // baseline instead, with the ascent (0.8 of the size) and descent (0.2) of common faces.
+            const double size = std::abs(op.font.height);
+            const std::string where = baseline;
+            const double baselineY = where == "text-before-edge" ? y + 0.8 * size
+                                     : where == "text-after-edge" ? y - 0.2 * size
+                                     : where == "central"         ? y + 0.3 * size
+                                                                  : y;
+            baseline = "alphabetic";
+            el << "<text x=\"" << x << "\" y=\"" << baselineY << "\" font-family=\"" << escapeXml(op.font.face)
                << "\" font-size=\"" << std::abs(op.font.height) << "\"" << (op.font.weight >= 600 ? " font-weight=\"bold\"" : "")
                << (op.font.italic ? " font-style=\"italic\"" : "") << " fill=\"" << colourText(op.colour)
                << "\" text-anchor=\"" << anchor << "\" dominant-baseline=\"" << baseline << "\"";
