@@ -1,5 +1,6 @@
 #include "cli.h"
 #include "cli_doc.h"
+#include "cli_equation.h"
 #include "cli_render.h"
 
 #include <charconv>
@@ -22,6 +23,7 @@ namespace {
 
 const char* const USAGE =
     "usage: quorvex-cli eval EXPR [NAME=VALUE]... | format VALUE FLAGS PRECISION | "
+    "print EXPR | diff EXPR VAR | parse LINE [--grid L,R,B,T] | derive LINE [--grid L,R,B,T] | "
     "message [--xdec N] [--ydec N] TEMPLATE [ARG]... | report STATUS LETTER VALUE [--warnings] [--mode N] | "
     "doc FILE [--setup INI] [--write OUT --kind 1|2|4] | "
     "render [--size WIDTHxHEIGHT] [--setup INI] [DOC.gr] -o OUT\n";
@@ -181,6 +183,16 @@ int cmdReport(int argc, char** argv, std::FILE* err) {
   return 0;
 }
 
+using EquationCommand = int (*)(int, char**, std::FILE*);
+
+EquationCommand equationCommand(const char* name) {
+  if (std::strcmp(name, "print") == 0) return cmdPrint;
+  if (std::strcmp(name, "diff") == 0) return cmdDiff;
+  if (std::strcmp(name, "parse") == 0) return cmdParse;
+  if (std::strcmp(name, "derive") == 0) return cmdDerive;
+  return nullptr;
+}
+
 }  // namespace
 
 int run(int argc, char** argv, std::FILE* out, std::FILE* err) {
@@ -199,6 +211,10 @@ int run(int argc, char** argv, std::FILE* out, std::FILE* err) {
     rc = cmdMessage(argc - 2, argv + 2, out, err);
   else if (std::strcmp(command, "report") == 0)
     rc = cmdReport(argc - 2, argv + 2, err);
+  else if (equationCommand(command)) {
+    rc = equationCommand(command)(argc - 2, argv + 2, out);
+    if (rc == 2) usage(err);
+  }
   else if (std::strcmp(command, "doc") == 0) {
     rc = cmdDoc(argc - 2, argv + 2, out, err);
     if (rc == 2) usage(err);
