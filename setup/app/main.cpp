@@ -6,6 +6,11 @@
 #include "main_form.h"
 #include "shipped_configuration.h"
 #include "setup/util/win_environment.h"
+#include "install_engine.h"
+
+#include <cstdlib>
+#include <string>
+#include <vector>
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
@@ -31,5 +36,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     fnwd::TForm1 form;
     form.ApplyConfiguration(*configuration);
     app.MainForm = &form;
-    return app.Run();
+
+    // The install engine takes over once the configuration is loaded: build, floppy transfer and
+    // the after-restart run end the program at once; an installation starts when the form shows.
+    std::vector<std::string> args;
+    for (int i = 1; i < __argc; ++i) args.emplace_back(__argv[i]);
+    fnwd::TInstallEngine engine(*configuration, &form);
+    int engine_exit = 0;
+    if (engine.Loaded(args, engine_exit)) return engine_exit;
+    const int code = app.Run();
+    return code != 0 ? code : engine.ExitCode();
 }
