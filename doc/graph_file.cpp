@@ -215,7 +215,7 @@ ParseStatus addLine(GraphDoc& doc, const std::string& text)
         char message[96];
         std::snprintf(message, sizeof message, "The equation could not be read (status 0x%04X).", status);
         userInterface().messageBox(message);
-        freeEquation(e);  // frees the records linked behind it too
+        freeEquationChain(e);  // with the records of further relations linked behind it
         return status;
     }
     freeEquationChain(e->next);
@@ -963,9 +963,13 @@ std::string graphFileText(const GraphDoc& doc, int kind)
             const int n = std::min<int>(doc.annotationCount, static_cast<int>(doc.annotations.size()));
             for (int i = 0; i < n; ++i) {
                 const Annotation& a = doc.annotations[i];
-                w.line("x" + std::to_string(i) + " = " + printNumber("%.4g", a.x));
-                w.line("y" + std::to_string(i) + " = " + printNumber("%.4g", a.y));
-                w.line("text" + std::to_string(i) + " = " + a.text);
+                char position[96];
+                std::snprintf(position, sizeof position, "x%d = %.4g", i, a.x);
+                w.line(position);
+                std::snprintf(position, sizeof position, "y%d = %.4g", i, a.y);
+                w.line(position);
+                std::snprintf(position, sizeof position, "text%d = ", i);
+                w.line(position + a.text);
             }
         }
     }

@@ -21,7 +21,9 @@ std::string g_path;
 const std::string& scratchPath()
 {
     if (g_path.empty())
-        g_path = "/tmp/fuzz_graph_file." + std::to_string(getpid()) + ".gr";
+        // A memory file system when there is one: the target writes and reads a file per step.
+        g_path = std::string(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + "/fuzz_graph_file." +
+                 std::to_string(getpid()) + ".gr";
     return g_path;
 }
 
