@@ -2,6 +2,7 @@
 #include "cli_doc.h"
 #include "cli_equation.h"
 #include "cli_render.h"
+#include "cli_table.h"
 
 #include <charconv>
 #include <cmath>
@@ -26,7 +27,8 @@ const char* const USAGE =
     "print EXPR | diff EXPR VAR | parse LINE [--grid L,R,B,T] | derive LINE [--grid L,R,B,T] | "
     "message [--xdec N] [--ydec N] TEMPLATE [ARG]... | report STATUS LETTER VALUE [--warnings] [--mode N] | "
     "doc FILE [--setup INI] [--write OUT --kind 1|2|4] | "
-    "render [--size WIDTHxHEIGHT] [--setup INI] [DOC.gr] -o OUT\n";
+    "render [--size WIDTHxHEIGHT] [--setup INI] [--eq LINE]... [DOC.gr] -o OUT | "
+    "table LINE [--from X] [--to X] [--step S]\n";
 
 // Prints what the engine shows, one line per message, in the forms scripts rely on.
 class ConsoleUserInterface final : public UserInterface {
@@ -221,6 +223,8 @@ int run(int argc, char** argv, std::FILE* out, std::FILE* err) {
   }
   else if (std::strcmp(command, "render") == 0)
     rc = cmdRender(argc - 2, argv + 2, out, err);
+  else if (std::strcmp(command, "table") == 0)
+    rc = cmdTable(argc - 2, argv + 2, out, err);
   else
     rc = usage(err);
   installUserInterface(previousUi);

@@ -1,18 +1,22 @@
 #include "cli/cli_render.h"
 
 #include <cctype>
+#include <cmath>
 #include <charconv>
 #include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <system_error>
+#include <vector>
 
+#include "doc/equation_line.h"
 #include "doc/graph_doc.h"
 #include "doc/graph_file.h"
 #include "expr/functions.h"
 #include "platform/record/recording_surface.h"
 #include "platform/ui.h"
+#include "plot/graphing_driver.h"
 #include "plot/grid_draw.h"
 #include "plot/point_list.h"
 
@@ -20,7 +24,8 @@ namespace qv::cli {
 
 namespace {
 
-const char* const RENDER_USAGE = "usage: quorvex-cli render [--size WIDTHxHEIGHT] [--setup INI] [DOC.gr] -o OUT\n";
+const char* const RENDER_USAGE =
+    "usage: quorvex-cli render [--size WIDTHxHEIGHT] [--setup INI] [--eq LINE]... [DOC.gr] -o OUT\n";
 
 bool endsWith(const std::string& s, const char* suffix)
 {
@@ -79,6 +84,14 @@ void drawDocument(GraphDoc& doc, PlotSurface& surface, int width, int height)
     PlotSurface* previous = out.surface;
     out.surface = &surface;
     drawGridScreen(doc, surface);
+    // Every equation of the queue, the oldest first so that the newest lies on top.
+    for (Equation* e = doc.queueHead; e; e = e->next)
+        e->flags &= ~eqflag::OnGrid;
+    doc.onScreen = 0;
+    GraphingDriver* previousDriver = program.driver;
+    program.driver = &graphingDriver();
+    redrawNewest(doc, doc.count);
+    program.driver = previousDriver;
     out.surface = previous;
 }
 
@@ -104,6 +117,7 @@ int cmdRender(int argc, char** argv, std::FILE* /*out*/, std::FILE* err)
 {
     int width = RENDER_DEFAULT_WIDTH, height = RENDER_DEFAULT_HEIGHT;
     std::string setupPath, docPath, outPath;
+    std::vector<std::string> equations;
     bool haveOut = false;
     for (int i = 0; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -126,6 +140,12 @@ int cmdRender(int argc, char** argv, std::FILE* /*out*/, std::FILE* err)
                 return 2;
             }
             setupPath = argv[++i];
+        } else if (arg == "--eq") {
+            if (!hasValue) {
+                std::fputs(RENDER_USAGE, err);
+                return 2;
+            }
+            equations.push_back(argv[++i]);
         } else if (arg == "-o") {
             if (!hasValue) {
                 std::fputs(RENDER_USAGE, err);
@@ -196,6 +216,20 @@ int cmdRender(int argc, char** argv, std::FILE* /*out*/, std::FILE* err)
     if (!docPath.empty() && readGraphFile(*doc, docPath, READ_QUIET) == READ_FAILED) {
         std::fprintf(err, "quorvex-cli render: cannot read the document %s\n", docPath.c_str());
         return 1;
+    }
+    // Lines given on the command line join the queue after the document's, as typed lines do; one
+    // that does not parse has shown its message and stops the render.
+    for (const std::string& line : equations) {
+        const GridSetup& g = doc->grid;
+        GridRanges ranges{g.xMin, g.xMax, g.yMin, g.yMax};
+        if (!std::isfinite(ranges.yMin) || !std::isfinite(ranges.yMax)) {
+            ranges.yMin = ranges.xMin;
+            ranges.yMax = ranges.xMax;
+        }
+        if (addLine(*doc, line, ranges) != 0) {
+            std::fprintf(err, "quorvex-cli render: cannot graph \"%s\"\n", line.c_str());
+            return 1;
+        }
     }
 
     const std::string partial = partialPathOf(outPath);
