@@ -672,6 +672,16 @@ Equation* derivativeEquation(const Equation& e) {
   return d;
 }
 
+Equation* addDerivative(GraphDoc& doc, const Equation& e) {
+  Equation* d = derivativeEquation(e);
+  if (!d) {
+    userInterface().messageBox(MSG_NO_DERIVATIVE);
+    return nullptr;
+  }
+  addEquation(doc, d);
+  return d;
+}
+
 VariablesPanel& variablesPanel() { return g_panel; }
 
 double evaluatePanelText(const std::string& text) {

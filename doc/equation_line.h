@@ -53,6 +53,9 @@ std::string writeInitialValues(const std::string& text, const std::vector<double
 Equation* derivativeEquation(const Equation& e);
 constexpr char MSG_NO_DERIVATIVE[] =
     "Cannot find the derivative of this function. See the help file for a list of non-differentiable functions.";
+// Find Derivative: the derivative record joins the queue like a typed line; without one the user is
+// told why. Returns the new record (owned by the queue) or nullptr.
+Equation* addDerivative(GraphDoc& doc, const Equation& e);
 
 // The variables panel: the texts of the a range and of b and c.
 struct VariablesPanel {

@@ -362,6 +362,17 @@ TEST(AddLine, QueuesOrShowsTheMessage) {
   EXPECT_EQ(evaluatePanelText("x+"), UNDEFINED_VALUE);
   EXPECT_EQ(ui.boxes.back(), "This expression does not evaluate to a constant: x+");
 
+  // Find Derivative queues the derivative of the newest equation, or says why there is none.
+  Equation* d = addDerivative(*doc, *doc->queueHead);
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(doc->queueHead, d);
+  EXPECT_EQ(d->text, "y=2*x ' deriv. of y=x^2");
+  EXPECT_EQ(doc->count, 2);
+  ASSERT_EQ(addLine(*doc, "y=abs(x)"), 0);
+  EXPECT_EQ(addDerivative(*doc, *doc->queueHead), nullptr);
+  EXPECT_EQ(ui.boxes.back(), MSG_NO_DERIVATIVE);
+  EXPECT_EQ(doc->count, 3);
+
   // The panel: a family with other values is added anew, the old one stays behind it.
   EXPECT_EQ(addLine(*doc, "y=a*x"), 0);
   variablesPanel().aStart = "2";
@@ -369,10 +380,10 @@ TEST(AddLine, QueuesOrShowsTheMessage) {
   EXPECT_EQ(applyPanel(*doc, panel::A), 1);
   EXPECT_EQ(doc->queueHead->text, "y=a*x {a: 2,4,1}");
   EXPECT_EQ(doc->queueHead->aStart, 2.0);
-  EXPECT_EQ(doc->count, 3);
+  EXPECT_EQ(doc->count, 5);
   // Applying the same values again finds it up to date and adds nothing.
   EXPECT_EQ(applyPanel(*doc, panel::A), 1);
-  EXPECT_EQ(doc->count, 3);
+  EXPECT_EQ(doc->count, 5);
   variablesPanel() = VariablesPanel();
 
   freeDocument(doc);
