@@ -161,7 +161,10 @@ int cmdParse(int argc, char** argv, std::FILE* out) {
   if (e->cValue != UNDEFINED_VALUE) std::fprintf(out, "c=%s\n", number(e->cValue).c_str());
   if (!e->ivs.empty()) {
     std::string ivs;
-    for (double v : e->ivs) ivs += (ivs.empty() ? "" : ",") + number(v);
+    for (double v : e->ivs) {
+      if (!ivs.empty()) ivs += ',';
+      ivs += number(v);
+    }
     std::fprintf(out, "ivs=%s\n", ivs.c_str());
   }
   std::fprintf(out, "text=%s\n", e->text.c_str());
