@@ -15,10 +15,13 @@
 namespace fnwd {
 namespace {
 
-std::string appDir() {
+// ctest names the source tree in the environment; run by hand the test uses the one it was built from.
+std::string sourceDir() {
     const char* src = std::getenv("QV_SOURCE_DIR");
-    return std::string(src ? src : "..") + "/setup/app/";
+    return src ? src : FNWD_SOURCE_DIR;
 }
+
+std::string appDir() { return sourceDir() + "/setup/app/"; }
 
 bool readFile(const std::string& path, std::string& contents) {
     std::ifstream in(path, std::ios::binary);
@@ -195,7 +198,7 @@ TEST_F(ShippedConfiguration, TranslatorAndNetLocation) {
 
 TEST_F(ShippedConfiguration, DumpMatchesTheRecordedOne) {
     std::string expected;
-    ASSERT_TRUE(readFile(std::string(std::getenv("QV_TESTDATA")) + "/fenwold_dump.txt", expected));
+    ASSERT_TRUE(readFile(sourceDir() + "/setup/config/testdata/fenwold_dump.txt", expected));
     EXPECT_EQ(DumpConfiguration(*form), expected);
 }
 
