@@ -539,6 +539,8 @@ void GridPainter::grid()
     ObjectId oldPen = s_.select(pen);
     ObjectId oldBrush = s_.select(brush);
     curveOutput().curveColour = colour;
+    // The gaps of dotted lines show the background, not the surface's text background colour.
+    s_.setBackgroundMode(BackgroundMode::Transparent);
     clipToArea();
     if (polarPaper(g_))
         polarGrid(dots);

@@ -18,6 +18,7 @@ namespace {
 
 using Op = RecordingSurface::Op;
 using OpKind = RecordingSurface::OpKind;
+constexpr double kPi = 3.14159265358979323846;
 
 class GridDrawTest : public ::testing::Test {
 protected:
@@ -111,10 +112,10 @@ TEST_F(GridDrawTest, LegendIntervalRoundsAndHonoursCustomSpacing)
 TEST_F(GridDrawTest, TrigPaperMarksMultiplesOfPi)
 {
     doc.grid.paperFlags = PAPER_TRIG | PAPER_AXES | PAPER_GRID_LINES;
-    prepare(640, 480, -2 * M_PI, 2 * M_PI);
+    prepare(640, 480, -2 * kPi, 2 * kPi);
     GridMetrics m = currentGridMetrics();
     const double s = legendInterval(doc.grid, Axis::X, m);
-    const double multiple = s / (M_PI / 2);
+    const double multiple = s / (kPi / 2);
     EXPECT_NEAR(multiple, std::round(multiple), 1e-9);
     drawGridScreen(doc, *surface);
     std::set<std::string> shown;
@@ -166,8 +167,8 @@ TEST_F(GridDrawTest, LegendTexts)
     g.xLabelDecimals = 2;
     g.yLabelDecimals = 2;
     g.paperFlags = PAPER_TRIG;
-    EXPECT_EQ(legendText(g, Axis::X, M_PI, M_PI / 2), "p");
-    EXPECT_EQ(legendText(g, Axis::X, -M_PI / 2, M_PI / 2), "-0.5p");
+    EXPECT_EQ(legendText(g, Axis::X, kPi, kPi / 2), "p");
+    EXPECT_EQ(legendText(g, Axis::X, -kPi / 2, kPi / 2), "-0.5p");
     EXPECT_EQ(legendText(g, Axis::Y, 0.5, 0.5), "0.5");
     g.paperFlags = PAPER_RECTANGULAR;
     EXPECT_EQ(legendText(g, Axis::X, 2e5, 2e5), "2x10^5");
