@@ -89,6 +89,7 @@ constexpr const char* kReplacedFiles = "The following files had already been rep
 // is reported instead of being retried without end.
 constexpr int kMaxFilesSubkeys = 100;
 
+constexpr UINT_PTR kStartTimerId = 0x4655;
 constexpr double kSameDateTolerance = 1e-7;
 constexpr int64_t kFileTimeTicksPerDay = 864000000000LL;
 constexpr double kDaysFrom1601To1899 = 109205.0;
@@ -259,10 +260,12 @@ void TInstallEngine::HookFirstActivation() {
         if (previous) previous(form);
         if (install_->AutoMaximizeWindow()) ShowWindow(form.Handle(), SW_MAXIMIZE);
         if (install_->RunAutomatic) {
-            backdrop_->OnShow = previous;
             // The run starts once the window is on the screen, from the message loop.
             activating_ = this;
-            SetTimer(form.Handle(), 0x4655, 1, &TInstallEngine::FirstActivationTimer);
+            SetTimer(form.Handle(), kStartTimerId, 1, &TInstallEngine::FirstActivationTimer);
+            // The previous handler comes back last: this assignment ends the handler running now.
+            ui::TForm* backdrop = backdrop_;
+            backdrop->OnShow = previous;
         }
     };
 }
