@@ -1,2 +1,638 @@
+#include "plot/graphing_driver.h"
+
 #include <gtest/gtest.h>
-TEST(Graphing, Placeholder) { EXPECT_TRUE(true); }
+
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "analysis/printout.h"
+#include "doc/equation_line.h"
+#include "expr/functions.h"
+#include "platform/record/recording_surface.h"
+#include "platform/record/recording_ui.h"
+#include "plot/cartesian.h"
+#include "plot/colours.h"
+#include "plot/grid_draw.h"
+#include "plot/point_list.h"
+
+namespace qv {
+namespace {
+
+constexpr Colour kBackground = 0x123456;
+
+// The user's hand on the pause and abort buttons: a pump that changes the drawing state at chosen calls.
+class ScriptedPump final : public UserInterface {
+public:
+    void messageBox(const std::string& text) override { shown.push_back({ShownMessage::MessageBox, text, 0}); }
+    void statusLine(const std::string& text, int category) override
+    {
+        shown.push_back({ShownMessage::StatusLine, text, category});
+    }
+    void beep() override {}
+    int pumpMessages(int state, bool) override
+    {
+        ++calls;
+        return script ? script(calls, state) : state;
+    }
+    std::function<int(int call, int state)> script;
+    int calls = 0;
+    std::vector<ShownMessage> shown;
+    bool showed(const std::string& prefix, int category) const
+    {
+        for (const ShownMessage& m : shown)
+            if (m.text.rfind(prefix, 0) == 0 && m.category == category)
+                return true;
+        return false;
+    }
+};
+
+class RecordingPrintout final : public PrintoutList {
+public:
+    int count() const override { return int(lines.size()); }
+    std::string line(int index) const override { return lines.at(std::size_t(index)); }
+    int insert(int index, const std::string& text) override
+    {
+        if (index < 0 || index > count())
+            index = count();
+        lines.insert(lines.begin() + index, text);
+        return index;
+    }
+    void remove(int index) override { lines.erase(lines.begin() + index); }
+    void clear() override { lines.clear(); }
+    std::vector<std::string> lines;
+};
+
+struct Segment {
+    DevicePoint a, b;
+};
+
+class GraphingTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        resetVariables();
+        savedOptions_ = programOptions();
+        programOptions() = ProgramOptions{};
+        programOptions().colourScheme = BUILTIN_SCHEMES[SCHEME_GRAY];
+        DocumentProgram& p = documentProgram();
+        p.pixelAspect = 1.0;
+        p.smallScreen = true;
+        p.colourCounter = 0;
+        p.printing = false;
+        curveOutput() = CurveOutput{};
+        setScreenSymbolSize(640, 1.0);
+        surface = std::make_unique<RecordingSurface>(640, 480, kBackground);
+        curveOutput().surface = surface.get();
+        doc = createDocument();
+        p.current = doc;
+        p.driver = &graphingDriver();
+        installUserInterface(&ui);
+        layout(-8, 8);
+    }
+    void TearDown() override
+    {
+        DocumentProgram& p = documentProgram();
+        p.current = nullptr;
+        p.driver = nullptr;
+        freeDocument(doc);
+        installUserInterface(nullptr);
+        printout().list = nullptr;
+        printout().table = TableState{};
+        programOptions() = savedOptions_;
+        curveOutput() = CurveOutput{};
+        registerPlotter(GraphKind::Cartesian, plotCartesian);
+    }
+
+    void layout(double xMin, double xMax, double yMin = UNSET_BOUND, double yMax = UNSET_BOUND)
+    {
+        GridSetup& g = doc->grid;
+        g.xMin = xMin;
+        g.xMax = xMax;
+        g.yMin = yMin;
+        g.yMax = yMax;
+        g.layoutGraphArea(640, 480, labelSpaceOf(*doc), true);
+        g.computeSquareRatio(1.0);
+        g.autoSquare();
+        g.normaliseRanges();
+        updateLabelDecimals(g);
+    }
+
+    Equation* add(const std::string& line)
+    {
+        const GridSetup& g = doc->grid;
+        EXPECT_EQ(addLine(*doc, line, GridRanges{g.xMin, g.xMax, g.yMin, g.yMax}), 0) << line;
+        return doc->queueHead;
+    }
+    Equation* draw(const std::string& line)
+    {
+        Equation* e = add(line);
+        redrawNewest(*doc, 1);
+        return e;
+    }
+
+    static std::vector<DevicePoint> entries(const Equation& e)
+    {
+        std::vector<DevicePoint> out;
+        LockedPointList stored(e.points);
+        if (stored.valid())
+            for (int i = 0; i < stored.list.count(); ++i)
+                out.push_back(stored.list.entry(std::size_t(i)));
+        return out;
+    }
+    // Consecutive plain points of one run: the segments the curve is drawn with.
+    static std::vector<Segment> segments(const Equation& e)
+    {
+        std::vector<Segment> out;
+        std::vector<DevicePoint> list = entries(e);
+        for (std::size_t i = 1; i < list.size(); ++i)
+            if (!isMarker(list[i - 1]) && !isMarker(list[i]))
+                out.push_back({list[i - 1], list[i]});
+        return out;
+    }
+    static int runs(const Equation& e)
+    {
+        int n = 0;
+        bool inRun = false;
+        for (DevicePoint p : entries(e)) {
+            if (!isMarker(p) && !inRun)
+                ++n;
+            inRun = !isMarker(p);
+        }
+        return n;
+    }
+
+    // True when a pixel of the colour lies within one pixel of the device point.
+    bool colouredNear(DevicePoint p, Colour c, int reach = 1) const
+    {
+        for (int dy = -reach; dy <= reach; ++dy)
+            for (int dx = -reach; dx <= reach; ++dx) {
+                int x = p.x + dx, y = p.y + dy;
+                if (x >= 0 && y >= 0 && x < surface->width() && y < surface->height() && surface->pixel(x, y) == c)
+                    return true;
+            }
+        return false;
+    }
+
+    // Checks that the curve of colour k passes through the true points of f over the visible range.
+    void expectCurveFollows(const std::function<double(double)>& f, int k, double from, double to)
+    {
+        const GridSetup& g = doc->grid;
+        int checked = 0;
+        for (double x = from; x <= to; x += (to - from) / 50) {
+            double y = f(x);
+            if (!std::isfinite(y) || y < g.yMin + 0.1 || y > g.yMax - 0.1)
+                continue;
+            // Steep parts are sampled along y instead, where one pixel of x is many of y.
+            DevicePoint p = g.worldToDevice(x, y);
+            if (p.x <= g.areaLeft + 1 || p.x >= g.areaRight - 1)
+                continue;
+            EXPECT_TRUE(colouredNear(p, graphColour(k), 2)) << "x=" << x << " y=" << y;
+            ++checked;
+        }
+        EXPECT_GT(checked, 5);
+    }
+
+    std::unique_ptr<RecordingSurface> surface;
+    GraphDoc* doc = nullptr;
+    ScriptedPump ui;
+
+private:
+    ProgramOptions savedOptions_;
+};
+
+TEST_F(GraphingTest, CurvesLieWhereTheMappingPutsThem)
+{
+    struct Case {
+        const char* line;
+        std::function<double(double)> f;
+    };
+    const std::vector<Case> cases = {
+        {"y=x^2-3", [](double x) { return x * x - 3; }},
+        {"y=sin(x)", [](double x) { return std::sin(x); }},
+        {"y=sqrt(4-x^2)", [](double x) { return std::sqrt(4 - x * x); }},
+        {"y=1/(x-1)", [](double x) { return std::fabs(x - 1) < 0.05 ? NAN : 1 / (x - 1); }},
+        {"y=exp(x/3)", [](double x) { return std::exp(x / 3); }},
+    };
+    int k = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        Equation* e = draw(c.line);
+        ++k;
+        ASSERT_NE(e->points, nullptr);
+        EXPECT_TRUE(e->flags & eqflag::OnGrid);
+        EXPECT_EQ(e->colour[0], k);
+        expectCurveFollows(c.f, k, -7.9, 7.9);
+    }
+    EXPECT_EQ(doc->onScreen, int(cases.size()));
+}
+
+TEST_F(GraphingTest, PolesLeaveNoLineAcrossThem)
+{
+    struct Case {
+        const char* line;
+        std::vector<double> poles;
+        int visibleBranches;
+    };
+    const double hp = 1.5707963267948966;
+    const std::vector<Case> cases = {
+        {"y=1/(x-1)", {1}, 2},
+        {"y=tan(x)", {-5 * hp, -3 * hp, -hp, hp, 3 * hp, 5 * hp}, 5},  // beyond +-5pi/2 tan stays off the window
+        {"y=1/x", {0}, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        Equation* e = draw(c.line);
+        ASSERT_NE(e->points, nullptr);
+        const GridSetup& g = doc->grid;
+        for (double pole : c.poles) {
+            const int column = g.worldToDevice(pole, 0).x;
+            for (const Segment& s : segments(*e))
+                EXPECT_FALSE(std::min(s.a.x, s.b.x) < column && std::max(s.a.x, s.b.x) > column)
+                    << "segment (" << s.a.x << "," << s.a.y << ")-(" << s.b.x << "," << s.b.y << ") crosses x=" << pole;
+        }
+        EXPECT_EQ(runs(*e), c.visibleBranches);
+    }
+}
+
+TEST_F(GraphingTest, TanBranchesAreTracedBackToTheEdge)
+{
+    Equation* e = draw("y=tan(x)");
+    const GridSetup& g = doc->grid;
+    // Every branch of tan reaches both the bottom and the top edge rows.
+    int bottomEnds = 0, topEnds = 0;
+    for (DevicePoint p : entries(*e)) {
+        if (isMarker(p))
+            continue;
+        bottomEnds += p.y >= g.areaBottom;
+        topEnds += p.y <= g.areaTop;
+    }
+    EXPECT_GE(bottomEnds, 5);
+    EXPECT_GE(topEnds, 5);
+}
+
+TEST_F(GraphingTest, StepsOfIntHaveNoRisers)
+{
+    Equation* e = draw("y=int(x)");
+    ASSERT_NE(e->points, nullptr);
+    EXPECT_TRUE(e->flags & eqflag::UsesInt);
+    for (const Segment& s : segments(*e))
+        EXPECT_LE(std::abs(s.a.y - s.b.y), 1) << s.a.x << "," << s.a.y << " - " << s.b.x << "," << s.b.y;
+    const GridSetup& g = doc->grid;
+    for (double x : {-3.5, -0.5, 0.5, 2.5, 4.5})
+        EXPECT_TRUE(colouredNear(g.worldToDevice(x, std::floor(x)), graphColour(1))) << x;
+    // Halfway up a step there is nothing.
+    EXPECT_FALSE(colouredNear(g.worldToDevice(2, 1.5), graphColour(1), 0));
+}
+
+TEST_F(GraphingTest, FamilyDrawsEveryMemberIntoOneStoredList)
+{
+    Equation* e = draw("y=a*x {a: 1,3,1}");
+    ASSERT_NE(e->points, nullptr);
+    std::vector<DevicePoint> list = entries(*e);
+    int joins = 0;
+    for (DevicePoint p : list)
+        if (isBreak(p) && p.y == e->colour[0])
+            ++joins;
+    EXPECT_EQ(joins, 2);
+    EXPECT_TRUE(isEnd(list.back()));
+    EXPECT_EQ(e->pointCount, list.size());
+    for (int a = 1; a <= 3; ++a)
+        expectCurveFollows([a](double x) { return a * x; }, 1, -7, 7);
+    EXPECT_EQ(documentProgram().colourCounter, 1);
+
+    // A step of 0 draws the first member alone.
+    Equation* one = draw("y=a*x+1 {a: 2,5,0}");
+    int breaks = 0;
+    for (DevicePoint p : entries(*one))
+        breaks += isBreak(p) && p.y != 32766;
+    EXPECT_EQ(breaks, 0);
+    expectCurveFollows([](double x) { return 2 * x + 1; }, 2, -3, 3);
+}
+
+TEST_F(GraphingTest, FamilyThatWouldOverflowTheStoredCountLeavesTheQueue)
+{
+    // Each member of a steep sine family stores hundreds of points; hundreds of members pass 65535.
+    add("y=sin(a*x)*5 {a: 1,400,1}");
+    const int before = doc->count;
+    redrawNewest(*doc, 1);
+    EXPECT_TRUE(ui.showed(MSG_TOO_MANY_POINTS, 0));
+    EXPECT_EQ(doc->count, before - 1);
+    EXPECT_EQ(doc->onScreen, 0);
+}
+
+TEST_F(GraphingTest, TwoBranchesAreJoinedWhereTheyMeet)
+{
+    Equation* e = draw("y^2=x");
+    ASSERT_TRUE(e->flags & eqflag::TwoBranches);
+    ASSERT_NE(e->points, nullptr);
+    const GridSetup& g = doc->grid;
+    const DevicePoint origin = g.worldToDevice(0, 0);
+    // One run crosses the x axis near the origin: the branches are stitched there.
+    bool joined = false;
+    for (const Segment& s : segments(*e))
+        if ((s.a.y - origin.y) * (s.b.y - origin.y) <= 0 && std::abs(s.a.x - origin.x) < 10 &&
+            std::abs(s.b.x - origin.x) < 10)
+            joined = true;
+    EXPECT_TRUE(joined);
+    for (double y : {-2.0, -1.0, 1.0, 2.0})
+        EXPECT_TRUE(colouredNear(g.worldToDevice(y * y, y), graphColour(1), 2)) << y;
+    EXPECT_GT(e->firstBranchCount, 1);
+}
+
+TEST_F(GraphingTest, StitchingJoinsRunEndsOfBothBranches)
+{
+    std::vector<std::uint8_t> memory(4 + 4 * 100);
+    PointList list{memory.data(), 100};
+    resetPointList(list, 100);
+    const GridSetup& g = doc->grid;
+    // Branch 1: one run from (100,100) to (200,100), its end marker at index 2. Branch 2 follows.
+    std::vector<DevicePoint> points = {{100, 100}, {200, 100}, POINT_BREAK, {103, 104}, {198, 103}};
+    for (DevicePoint p : points)
+        appendPoint(g, p, list);
+    ASSERT_EQ(list.count(), 5);
+    const int total = stitchPasses(g, list, 3, 5);
+    EXPECT_EQ(total, 7);
+    ASSERT_EQ(list.count(), 7);
+    EXPECT_EQ(list.entry(3), (DevicePoint{100, 100}));  // the first point of branch 1 leads into branch 2
+    EXPECT_EQ(list.entry(6), (DevicePoint{200, 100}));  // branch 2 ends at the last point of branch 1
+
+    // Ends too far apart stay as they are.
+    resetPointList(list, 100);
+    for (DevicePoint p : std::vector<DevicePoint>{{100, 100}, {200, 100}, POINT_BREAK, {150, 150}, {300, 300}})
+        appendPoint(g, p, list);
+    EXPECT_EQ(stitchPasses(g, list, 3, 5), 5);
+}
+
+TEST_F(GraphingTest, RedrawFromTheStoredListEvaluatesNothing)
+{
+    static int plotterCalls = 0;
+    plotterCalls = 0;
+    registerPlotter(GraphKind::Cartesian, [](GraphDoc& d, Equation& e, const ExprNode* t) {
+        ++plotterCalls;
+        return plotCartesian(d, e, t);
+    });
+    Equation* e = draw("y=x^3/10");
+    ASSERT_EQ(plotterCalls, 1);
+    const std::vector<DevicePoint> first = entries(*e);
+    clearScreen(*doc);
+    surface = std::make_unique<RecordingSurface>(640, 480, kBackground);
+    curveOutput().surface = surface.get();
+    redrawNewest(*doc, 1);
+    EXPECT_EQ(plotterCalls, 1);
+    EXPECT_EQ(entries(*e), first);
+    EXPECT_TRUE(e->flags & eqflag::OnGrid);
+    expectCurveFollows([](double x) { return x * x * x / 10; }, 1, -4, 4);
+
+    // Already on screen: nothing again.
+    redrawNewest(*doc, 1);
+    EXPECT_EQ(plotterCalls, 1);
+
+    // redrawAllCurves paints what is stored.
+    surface = std::make_unique<RecordingSurface>(640, 480, kBackground);
+    curveOutput().surface = surface.get();
+    redrawAllCurves(*doc);
+    EXPECT_EQ(plotterCalls, 1);
+    expectCurveFollows([](double x) { return x * x * x / 10; }, 1, -4, 4);
+}
+
+TEST_F(GraphingTest, AbortKeepsThePartialCurveButNoStoredList)
+{
+    ui.script = [](int call, int state) { return call == 40 ? drawstate::AbortRequested : state; };
+    Equation* e = draw("y=sin(x)");
+    EXPECT_EQ(e->points, nullptr);
+    EXPECT_FALSE(e->flags & eqflag::OnGrid);
+    EXPECT_EQ(doc->onScreen, 0);
+    EXPECT_EQ(doc->count, 1);  // it stays in the queue
+    EXPECT_EQ(drawState(), drawstate::Idle);
+    EXPECT_GT(surface->countPixels(graphColour(1)), 10);  // what was drawn stays
+    EXPECT_EQ(workPointList().count(), 0);
+
+    // An aborted batch stops: the older equation is not drawn either.
+    ui.calls = 0;
+    add("y=x");
+    add("y=2*x");
+    redrawNewest(*doc, 2);
+    EXPECT_TRUE(graphingDriver().aborted());
+    EXPECT_EQ(doc->queueHead->points, nullptr);
+}
+
+TEST_F(GraphingTest, PauseShowsThePointAndResumesOrAborts)
+{
+    // Paused at the 10th point, resumed two pumps later.
+    ui.script = [](int call, int state) {
+        if (call == 10)
+            return int(drawstate::Paused);
+        if (call == 12)
+            return int(drawstate::Running);
+        return state;
+    };
+    Equation* e = draw("y=x/2");
+    EXPECT_TRUE(ui.showed("PAUSE at x=", MESSAGE_WARNING));
+    EXPECT_TRUE(ui.showed("Graphing: y=x/2", MESSAGE_INFORMATION));
+    EXPECT_NE(e->points, nullptr);
+    EXPECT_TRUE(e->flags & eqflag::OnGrid);
+
+    // Paused, then Esc again: aborted.
+    ui.shown.clear();
+    ui.calls = 0;
+    ui.script = [](int call, int state) {
+        if (call == 10)
+            return int(drawstate::Paused);
+        if (call == 12)
+            return int(drawstate::AbortRequested);
+        return state;
+    };
+    Equation* f = draw("y=x/3");
+    EXPECT_TRUE(ui.showed("ABORTED: y=x/3", MESSAGE_INFORMATION));
+    EXPECT_EQ(f->points, nullptr);
+    bool pauseText = false;
+    for (const ShownMessage& m : ui.shown)
+        pauseText |= m.text.find(". Press ESC to quit, enter to restart...") != std::string::npos;
+    EXPECT_TRUE(pauseText);
+}
+
+TEST_F(GraphingTest, RepaintDuringDrawingRedrawsThePartialCurve)
+{
+    // The window is repainted (cleared) in the middle of the curve; the partial curve comes back.
+    ui.script = [this](int call, int state) {
+        if (call == 100) {
+            surface->fillRect(DeviceRect{0, 0, 640, 480}, surface->stockObject(StockObject::WhiteBrush));
+            return state | drawstate::RepaintPending;
+        }
+        return state;
+    };
+    draw("y=x^2/4-4");
+    expectCurveFollows([](double x) { return x * x / 4 - 4; }, 1, -7.5, 7.5);
+}
+
+TEST_F(GraphingTest, PlotterResultsDecideTheQueue)
+{
+    // Cannot be graphed: the equation leaves the queue when the batch ends.
+    registerPlotter(GraphKind::Cartesian, [](GraphDoc&, Equation&, const ExprNode*) { return PLOT_FAILED; });
+    draw("y=x+1");
+    EXPECT_EQ(doc->count, 0);
+    EXPECT_EQ(doc->queueHead, nullptr);
+
+    // A kind without a plotter: the message, and the equation stays unmarked.
+    registerPlotter(GraphKind::Cartesian, plotCartesian);
+    Equation* e = add("r=2");
+    ASSERT_EQ(e->kind(), GraphKind::Polar);
+    const Plotter polar = plotterFor(GraphKind::Polar);
+    registerPlotter(GraphKind::Polar, nullptr);
+    redrawNewest(*doc, 1);
+    registerPlotter(GraphKind::Polar, polar);
+    EXPECT_TRUE(ui.showed("graph type not finished yet: 200", 0));
+    EXPECT_EQ(doc->count, 1);
+    EXPECT_FALSE(e->flags & eqflag::OnGrid);
+}
+
+TEST_F(GraphingTest, FatalEvaluationErrorRemovesTheEquation)
+{
+    Equation* e = add("y=x");
+    // A tree the evaluator cannot interpret.
+    ExprNode* bad = makeNode();
+    ASSERT_NE(bad, nullptr);
+    bad->kind = 200;
+    freeTree(e->tree[1]);
+    e->tree[1] = bad;
+    redrawNewest(*doc, 1);
+    EXPECT_EQ(doc->count, 0);
+}
+
+TEST_F(GraphingTest, FunctionOfYWalksAlongY)
+{
+    // y cannot be isolated here, so x is plotted as a function of y.
+    Equation* e = draw("x=y^3/4+y-2");
+    ASSERT_TRUE(e->flags & eqflag::FunctionOfY);
+    const GridSetup& g = doc->grid;
+    for (double y = -2.0; y <= 2.5; y += 0.25)
+        EXPECT_TRUE(colouredNear(g.worldToDevice(y * y * y / 4 + y - 2, y), graphColour(1), 2)) << y;
+    // Walked from bottom to top: the list runs upwards.
+    std::vector<DevicePoint> plain;
+    for (DevicePoint p : entries(*e))
+        if (!isMarker(p))
+            plain.push_back(p);
+    ASSERT_GT(plain.size(), 10u);
+    EXPECT_GT(plain.front().y, plain.back().y) << plain.front().x << "," << plain.front().y << " " << plain.back().x << "," << plain.back().y << " n=" << plain.size();
+}
+
+TEST_F(GraphingTest, FinenessScalesThePointCount)
+{
+    auto pointsAt = [&](double fineness) {
+        programOptions().fineness = fineness;
+        Equation* e = draw("y=sin(x)*2");
+        return int(entries(*e).size());
+    };
+    const int one = pointsAt(1), two = pointsAt(2), half = pointsAt(0.5);
+    EXPECT_NEAR(double(two) / one, 2.0, 0.4);
+    EXPECT_NEAR(double(half) / one, 0.5, 0.15);
+}
+
+TEST_F(GraphingTest, DomainLimitsTheCurve)
+{
+    Equation* e = draw("y=x {0,5}");
+    const GridSetup& g = doc->grid;
+    const int left = g.worldToDevice(0, 0).x, right = g.worldToDevice(5, 0).x;
+    for (DevicePoint p : entries(*e))
+        if (!isMarker(p)) {
+            EXPECT_GE(p.x, left - 1);
+            EXPECT_LE(p.x, right + 3);
+        }
+    EXPECT_TRUE(colouredNear(g.worldToDevice(2.5, 2.5), graphColour(1)));
+    EXPECT_FALSE(colouredNear(g.worldToDevice(-2.5, -2.5), graphColour(1), 2));
+}
+
+TEST_F(GraphingTest, VertexBetweenTwoOutsideSamplesIsFound)
+{
+    // The vertex pokes into the window over a stretch narrower than the step outside it, so for some
+    // of these shifts both samples around it lie outside; every one must be found.
+    layout(-8, 8, -6, 6);
+    for (int i = 0; i < 10; ++i) {
+        const double shift = 0.04 * i;
+        const std::string line = "y=-2.2*(x-" + std::to_string(shift) + ")^2-5.95";
+        SCOPED_TRACE(line);
+        Equation* e = draw(line);
+        int plain = 0;
+        for (DevicePoint p : entries(*e))
+            plain += !isMarker(p);
+        EXPECT_GT(plain, 0);
+        EXPECT_TRUE(colouredNear(doc->grid.worldToDevice(shift, -5.95), graphColour(e->colour[0]), 2));
+    }
+}
+
+TEST_F(GraphingTest, CandidatesForCriticalPoints)
+{
+    Equation* e = draw("y=x^2-3");
+    int zeros = 0, turns = 0;
+    for (const CriticalPoint& c : e->critical) {
+        if (c.type == 1) {
+            ++zeros;
+            EXPECT_NEAR(std::fabs(c.x), std::sqrt(3.0), 0.1);
+        } else if (c.type == 6) {
+            ++turns;
+            EXPECT_NEAR(c.x, 0, 0.1);
+        }
+    }
+    EXPECT_EQ(zeros, 2);
+    EXPECT_EQ(turns, 1);
+
+    // Inequalities and second branches collect nothing.
+    Equation* two = draw("y^2=x+1");
+    EXPECT_TRUE(two->critical.empty());
+
+    // The list takes no more batches once it holds more than 100.
+    Equation* many = draw("y=sin(20*x)");
+    EXPECT_LE(many->critical.size(), std::size_t(CANDIDATE_LIMIT + CANDIDATE_BATCH));
+    EXPECT_GT(many->critical.size(), std::size_t(CANDIDATE_LIMIT));
+}
+
+TEST_F(GraphingTest, TablesFollowTheCurve)
+{
+    RecordingPrintout lines;
+    printout().list = &lines;
+    printout().tableColumns = 3;
+    printoutReset();
+    programOptions().tables = 1 | 8;  // custom increment
+    programOptions().tableincr = 2;
+    draw("y=x^2");
+    draw("y=x {0,5}");
+    // Rows -6 ... 8; the second graph has values from 0 to 5 only.
+    const std::vector<std::string> expected = {
+        "-6.0\t36.0\t-", "-4.0\t16.0\t-", "-2.0\t4.0\t-", "0\t0\t0", "2.0\t4.0\t2.0", "4.0\t16.0\t4.0",
+        "6.0\t36.0\t-", "8.0\t64.0\t-",
+    };
+    std::vector<std::string> dataRows;
+    for (const std::string& l : lines.lines)
+        if (l.find('\t') != std::string::npos && l.rfind("---", 0) != 0 && l.rfind("x\t", 0) != 0)
+            dataRows.push_back(l);
+    EXPECT_EQ(dataRows, expected);
+}
+
+TEST_F(GraphingTest, TableOfASecondBranch)
+{
+    RecordingPrintout lines;
+    printout().list = &lines;
+    printoutReset();
+    programOptions().tables = 1 | 8;
+    programOptions().tableincr = 2;
+    draw("y^2=x");
+    std::vector<std::string> dataRows;
+    for (const std::string& l : lines.lines)
+        if (l.find('\t') != std::string::npos && l.rfind("---", 0) != 0 && l.rfind("x\t", 0) != 0)
+            dataRows.push_back(l);
+    ASSERT_FALSE(dataRows.empty());
+    // Left of 0 both branches fail; right of it the second branch is the negative root.
+    bool sawRoot = false;
+    for (const std::string& row : dataRows)
+        if (row.rfind("4.0\t", 0) == 0) {
+            EXPECT_EQ(row, "4.0\t2.0\t-2.0");
+            sawRoot = true;
+        }
+    EXPECT_TRUE(sawRoot);
+}
+
+}  // namespace
+}  // namespace qv
