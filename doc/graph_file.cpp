@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "doc/relation_parser.h"
+#include "doc/equation_line.h"
 #include "expr/functions.h"
 #include "expr/parser.h"
 #include "expr/report.h"
@@ -195,33 +195,21 @@ std::string withPath(const char* format, const std::string& path)
     return out;
 }
 
-// The one place where a line read from a file joins the queue. Until line parsing with its clauses
-// and messages is complete, the relations are parsed here and the first record is queued.
-ParseStatus addLine(GraphDoc& doc, const std::string& text)
+// A line of [equations] joins the queue as a typed line does; the solver searches the document's
+// range as far as it is known yet.
+void addFileLine(GraphDoc& doc, const std::string& text)
 {
-    Equation* e = newEquation();
-    if (!e) {
-        userInterface().messageBox(MSG_NO_MEMORY);
-        return parse::OutOfMemory;
+    GridRanges ranges;
+    const GridSetup& g = doc.grid;
+    if (std::isfinite(g.xMin) && std::isfinite(g.xMax) && g.xMin < g.xMax) {
+        ranges.xMin = g.xMin;
+        ranges.xMax = g.xMax;
     }
-    e->text = cut(text, MAX_EQUATION_TEXT);
-    std::string copy = e->text;
-    ParseStatus status = parserBegin(copy);
-    if (status == 0) {
-        const int relations = 1 + parserCountTokens(kind::Separator);
-        status = parseRelations(*e, relations);
+    if (std::isfinite(g.yMin) && std::isfinite(g.yMax) && g.yMin < g.yMax) {
+        ranges.yMin = g.yMin;
+        ranges.yMax = g.yMax;
     }
-    if (status) {
-        char message[96];
-        std::snprintf(message, sizeof message, "The equation could not be read (status 0x%04X).", status);
-        userInterface().messageBox(message);
-        freeEquationChain(e);  // with the records of further relations linked behind it
-        return status;
-    }
-    freeEquationChain(e->next);
-    e->next = nullptr;
-    addEquation(doc, e);
-    return 0;
+    (void)addLine(doc, cut(text, MAX_EQUATION_TEXT), ranges);
 }
 
 class Reader {
@@ -932,7 +920,7 @@ int readGraphFile(GraphDoc& doc, const std::string& path, int mode, std::set<std
         if (text.empty())
             continue;
         ++count;
-        addLine(doc, text);
+        addFileLine(doc, text);
     }
     if ((mode & READ_MERGE) && count > 0)
         forgetRangeSnapshots();
