@@ -104,6 +104,11 @@ std::string RunningProgramPath() {
     return std::string(buf, n);
 }
 
+TVersionResource& SharedVersionResource() {
+    static TVersionResource shared;
+    return shared;
+}
+
 TVersionResource::TVersionResource() : TVersionResource(RunningProgramPath()) {}
 
 TVersionResource::TVersionResource(const std::string& file_name) : file_name_(file_name) { Refresh(); }

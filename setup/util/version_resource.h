@@ -31,6 +31,9 @@ private:
     TVersionInfo info_;
 };
 
+// The one instance that the archive component and the version comparisons share.
+TVersionResource& SharedVersionResource();
+
 // The fields of a file's version resource with the string table of the given language and code
 // page (by default 040904E4).
 TVersionInfo ReadVersionInfo(const std::string& path, uint16_t language_id = 1033, uint16_t code_page = 1252);

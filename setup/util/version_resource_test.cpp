@@ -76,6 +76,10 @@ TEST(VersionResource, DefaultIsTheRunningProgram) {
     TVersionResource r;
     EXPECT_EQ(r.FileName(), RunningProgramPath());
     EXPECT_FALSE(r.FileName().empty());
+    TVersionResource& shared = SharedVersionResource();
+    EXPECT_EQ(&shared, &SharedVersionResource());
+    shared.SetFileName("vfix_full.exe");
+    EXPECT_EQ(SharedVersionResource().VersionInfo().FileVersion, "1.90.3.17");
 }
 
 TEST(SelfRegistration, NeedsTheEntryUnderTheFirstTranslation) {
