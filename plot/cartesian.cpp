@@ -17,6 +17,7 @@ namespace qv {
 namespace {
 
 CartesianStats g_stats;
+std::vector<double>* g_trace = nullptr;
 
 // Band states of the walk.
 constexpr int BAND_FIRST = 1;
@@ -48,6 +49,8 @@ struct Walk {
         g_variables.set(vLetter, v);
         status = 0;
         ++g_stats.evaluations;
+        if (g_trace)
+            g_trace->push_back(v);
         double w = evaluate(tree, status);
         // A result that is no number at all is a failed point, though no rule flagged it.
         if (status == 0 && !std::isfinite(w))
@@ -101,6 +104,7 @@ double printedPosition(double t, int decimals)
 }  // namespace
 
 const CartesianStats& lastCartesianStats() { return g_stats; }
+void setCartesianTrace(std::vector<double>* trace) { g_trace = trace; }
 
 int plotCartesian(GraphDoc& doc, Equation& eq, const ExprNode* tree)
 {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "doc/graph_doc.h"
 #include "expr/expr_node.h"
@@ -27,5 +28,8 @@ struct CartesianStats {
     long points = 0;
 };
 const CartesianStats& lastCartesianStats();
+// When set, every value of the independent variable the plotter evaluates at is appended here (for
+// measuring the plotter against its evaluations alone).
+void setCartesianTrace(std::vector<double>* trace);
 
 }  // namespace qv
