@@ -234,6 +234,26 @@ std::vector<double> logPositions(const GridSetup& g, Axis axis, double r, bool f
         double factor = std::pow(g.logBase, r);
         if (!(factor > 1.000001))
             return out;
+        if (r < 1 && baseTen(g)) {
+            // Fractions of a decade in base 10 fall on 1, 2 and 5 of each decade: round values
+            // about a third of a decade apart.
+            static const double mantissas[3] = {1, 2, 5};
+            bool skipped = !skipFirst;
+            for (double decade = std::pow(10.0, std::floor(M)); decade < max && out.size() < MAX_AXIS_POSITIONS;
+                 decade *= 10) {
+                for (double m : mantissas) {
+                    double v = m * decade;
+                    if (v < min * (1 - 1e-12) || v >= max)
+                        continue;
+                    if (!skipped) {
+                        skipped = true;
+                        continue;
+                    }
+                    out.push_back(v);
+                }
+            }
+            return out;
+        }
         double v = std::pow(g.logBase, std::floor(M / r) * r);
         if (skipFirst)
             v *= factor;
@@ -266,13 +286,13 @@ std::vector<double> logPositions(const GridSetup& g, Axis axis, double r, bool f
 
 namespace {
 
-// Narrow logarithmic ranges leave the walks with at most one position: the positions of a linear
-// axis over the same range serve instead, so that the axis still carries round values.
+// Narrow logarithmic ranges leave the walks with hardly a position: the positions of a linear axis
+// over the same range serve instead, so that the axis still carries round values.
 std::vector<double> logAxisPositions(const GridSetup& g, Axis axis, double r, bool forLegends,
                                      const GridMetrics& m)
 {
     std::vector<double> out = logPositions(g, axis, r, forLegends);
-    if (out.size() >= 2)
+    if (out.size() >= 3)
         return out;
     const double min = axisMin(g, axis), max = axisMax(g, axis);
     double b = (max - min) / tickTarget(g);
@@ -451,6 +471,12 @@ private:
     void legends();
     void labels();
     void annotations();
+    void reserveAnnotations();
+    // A legend number; on trig paper the trailing "p" of a multiple of pi is written in the symbol
+    // font, where it reads as the letter pi.
+    TextSize legendExtent(const std::string& text);
+    void legendOut(int left, int top, const std::string& text);
+    bool piSuffix(const std::string& text) const { return trigPaper(g_) && text.size() > 0 && text.back() == 'p'; }
 
     DevicePoint dev(double x, double y) const { return deviceOf(g_, x, y); }
     int column(double x) const { return dev(x, g_.logY() ? g_.yMin : 0).x; }
@@ -499,6 +525,8 @@ void GridPainter::draw()
     if (g_.paperFlags & PAPER_BORDER)
         border();
     updateLabelDecimals(g_);
+    // Legend numbers keep clear of the annotations the user placed, which are drawn over them.
+    reserveAnnotations();
     if (g_.legendFlags & LEGENDS_ON)
         legends();
     annotations();
@@ -795,7 +823,7 @@ void GridPainter::legends()
         std::vector<Number> out;
         for (double v : values) {
             Number n{v, axis == Axis::X ? column(v) : row(v), legendText(g_, axis, v, interval), {}};
-            n.size = extent(FONT_LEGENDS, n.text);
+            n.size = legendExtent(n.text);
             out.push_back(n);
         }
         return out;
@@ -868,8 +896,7 @@ void GridPainter::legends()
             DeviceRect box{left, top, left + n.size.cx, top + n.size.cy};
             if (!place(box))
                 continue;
-            s_.setTextAlign(TextAlign::Left | TextAlign::Top);
-            s_.textOut(left, top, n.text);
+            legendOut(left, top, n.text);
             if (isZero(n, Axis::X, g_) && visible)
                 originLabelled = true;
         }
@@ -902,8 +929,7 @@ void GridPainter::legends()
             DeviceRect box{left, top, left + width, top + n.size.cy};
             if (!place(box))
                 continue;
-            s_.setTextAlign(TextAlign::Left | TextAlign::Top);
-            s_.textOut(left, top, n.text);
+            legendOut(left, top, n.text);
         }
     }
     noClip();
@@ -949,6 +975,49 @@ void GridPainter::labels()
         s_.setClipRect(nullptr);
 }
 
+void GridPainter::reserveAnnotations()
+{
+    const int n = std::min<int>(doc_.annotationCount, int(doc_.annotations.size()));
+    for (int i = 0; i < n; ++i) {
+        const Annotation& a = doc_.annotations[std::size_t(i)];
+        if (a.text.empty() || !std::isfinite(a.x) || !std::isfinite(a.y))
+            continue;
+        DevicePoint p = dev(a.x, a.y);
+        const int width = int(a.text.size()) * fonts_.width[FONT_ANNOTES];
+        occupied_.push_back({p.x, p.y, p.x + width, p.y + fonts_.height[FONT_ANNOTES]});
+    }
+}
+
+TextSize GridPainter::legendExtent(const std::string& text)
+{
+    if (!piSuffix(text))
+        return extent(FONT_LEGENDS, text);
+    const std::string number = text.substr(0, text.size() - 1);
+    TextSize n = number.empty() ? TextSize{0, 0} : extent(FONT_LEGENDS, number);
+    useFont(FONT_SYMBOLS);
+    TextSize pi = extent(FONT_SYMBOLS, "p");
+    useFont(FONT_LEGENDS);
+    return {n.cx + pi.cx, std::max(n.cy, pi.cy)};
+}
+
+void GridPainter::legendOut(int left, int top, const std::string& text)
+{
+    s_.setTextAlign(TextAlign::Left | TextAlign::Top);
+    if (!piSuffix(text)) {
+        s_.textOut(left, top, text);
+        return;
+    }
+    const std::string number = text.substr(0, text.size() - 1);
+    int x = left;
+    if (!number.empty()) {
+        s_.textOut(x, top, number);
+        x += extent(FONT_LEGENDS, number).cx;
+    }
+    useFont(FONT_SYMBOLS);
+    s_.textOut(x, top, "p");
+    useFont(FONT_LEGENDS);
+}
+
 void GridPainter::annotations()
 {
     if (doc_.annotationCount == 0)
@@ -966,8 +1035,6 @@ void GridPainter::annotations()
             continue;
         DevicePoint p = dev(a.x, a.y);
         s_.textOut(p.x, p.y, a.text);
-        TextSize t = extent(FONT_ANNOTES, a.text);
-        occupied_.push_back({p.x, p.y, p.x + t.cx, p.y + t.cy});
     }
     noClip();
     s_.setBackgroundMode(BackgroundMode::Transparent);

@@ -118,11 +118,26 @@ TEST_F(GridDrawTest, TrigPaperMarksMultiplesOfPi)
     const double multiple = s / (kPi / 2);
     EXPECT_NEAR(multiple, std::round(multiple), 1e-9);
     drawGridScreen(doc, *surface);
-    std::set<std::string> shown;
-    for (const std::string& t : legendTexts())
-        shown.insert(t);
-    EXPECT_TRUE(shown.count("p") || shown.count("-p")) << ::testing::PrintToString(legendTexts());
-    EXPECT_TRUE(shown.count("0.5p") || shown.count("1.5p") || shown.count("2p"));
+    // The number, then the letter pi from the symbol font ("p" there) right after it.
+    std::set<std::string> numbers;
+    int pis = 0;
+    const Op* previous = nullptr;
+    for (const Op* op : texts()) {
+        if (op->font.face == "Symbol") {
+            EXPECT_EQ(op->text, "p");
+            ++pis;
+            if (previous && previous->font.face == "Courier New" && previous->text != "-" &&
+                op->points[0].y == previous->points[0].y) {
+                EXPECT_EQ(op->points[0].x, box(*previous).right) << previous->text;
+            }
+        } else {
+            numbers.insert(op->text);
+        }
+        previous = op;
+    }
+    EXPECT_GE(pis, 4);
+    EXPECT_TRUE(numbers.count("0.5") || numbers.count("1.5") || numbers.count("2")) << ::testing::PrintToString(legendTexts());
+    EXPECT_TRUE(numbers.count("-")) << "the minus of -pi";
 }
 
 TEST_F(GridDrawTest, LogPaperWalks)

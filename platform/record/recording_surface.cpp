@@ -644,9 +644,21 @@ std::string RecordingSurface::svg() const
                << "\" font-size=\"" << std::abs(op.font.height) << "\"" << (op.font.weight >= 600 ? " font-weight=\"bold\"" : "")
                << (op.font.italic ? " font-style=\"italic\"" : "") << " fill=\"" << colourText(op.colour)
                << "\" text-anchor=\"" << anchor << "\" dominant-baseline=\"" << baseline << "\"";
+            // Drawn as wide as it was measured, so that what was laid out beside it stays clear.
+            if (op.kind == OpKind::Text && !op.text.empty())
+                el << " textLength=\"" << int(op.text.size()) * std::max(1, (int(size) + 1) / 2)
+                   << "\" lengthAdjust=\"spacingAndGlyphs\"";
             if (op.font.escapement)
                 el << " transform=\"rotate(" << -op.font.escapement / 10.0 << ' ' << x << ' ' << y << ")\"";
-            el << ">" << escapeXml(op.text) << "</text>\n";
+            // The symbol font's "p" is the letter pi.
+            std::string shown;
+            if (op.font.face == "Symbol") {
+                for (char c : op.text)
+                    shown += c == 'p' ? std::string("&#960;") : escapeXml(std::string(1, c));
+            } else {
+                shown = escapeXml(op.text);
+            }
+            el << ">" << shown << "</text>\n";
             break;
         }
         default:
