@@ -6,6 +6,7 @@
 #include <zlib.h>
 
 #include <map>
+#include <stdexcept>
 
 namespace fnwd {
 namespace {
@@ -306,6 +307,39 @@ TEST(CompressExtract, AbortAndFailuresDuringExtractionKeepTheOldFile) {
     c.AddFileToProcess(sources[1].path);
     EXPECT_THROW(c.Extract(), EtcDiskFull);
     EXPECT_EQ(testing::ReadBytes(dir / "out/readme.txt"), sources[1].data);
+}
+
+TEST(CompressExtract, ASilentAbortFromAHandlerEndsTheOperationQuietly) {
+    ScratchDir dir;
+    const auto sources = MakeSources(dir);
+    TTrnwCompress c;
+    c.SetCompressedFile(dir / "files.1");
+    c.AddFileToProcess(sources[0].path);
+    c.AddFileToProcess(sources[1].path);
+    c.Compress(false, 0);
+
+    int aborted = 0, pumps = 0;
+    c.OnAborted = [&](TTrnwCompress&) { ++aborted; };
+    c.ProcessMessages = [&] { ++pumps; };
+    c.OnBeforeExtracting = [](TTrnwCompress&, const TlzhFileStats& s) {
+        if (s.FileName.find("readme") != std::string::npos) throw EAbort();
+    };
+    c.SetExtractDirectory(dir / "out");
+    c.AddFileToProcess(sources[0].path);
+    c.AddFileToProcess(sources[1].path);
+    c.Extract();  // raises nothing
+    EXPECT_EQ(aborted, 0);
+    EXPECT_FALSE(c.Abort());
+    EXPECT_GE(pumps, 150000 / 4096);  // messages were processed at every output chunk
+    EXPECT_EQ(testing::ReadBytes(dir / "out/program.exe"), sources[0].data);
+    EXPECT_FALSE(fio::FileExists(dir / "out/readme.txt"));
+    EXPECT_TRUE(c.FilesToProcess().empty());
+
+    // Any other exception from a handler sets Abort and reaches the caller.
+    c.OnBeforeExtracting = [](TTrnwCompress&, const TlzhFileStats&) { throw std::runtime_error("handler failed"); };
+    c.AddFileToProcess(sources[0].path);
+    EXPECT_THROW(c.Extract(), std::runtime_error);
+    EXPECT_TRUE(c.Abort());
 }
 
 TEST(CompressExtract, MisuseGivesTheComponentsMessages) {

@@ -138,7 +138,7 @@ bool DateTimeToTime(double date_time, std::time_t& mod_time) {
 }
 
 File::File(File&& other) noexcept
-    : f_(other.f_), path_(std::move(other.path_)), capacity_(other.capacity_) {
+    : f_(other.f_), buffer_(std::move(other.buffer_)), path_(std::move(other.path_)), capacity_(other.capacity_) {
     other.f_ = nullptr;
 }
 
@@ -146,6 +146,7 @@ File& File::operator=(File&& other) noexcept {
     if (this != &other) {
         Close();
         f_ = other.f_;
+        buffer_ = std::move(other.buffer_);
         path_ = std::move(other.path_);
         capacity_ = other.capacity_;
         other.f_ = nullptr;
@@ -157,17 +158,19 @@ File::~File() { Close(); }
 
 namespace {
 constexpr size_t kStdioBuffer = 65536;
-
-std::FILE* Prepare(std::FILE* f) {
-    if (f) std::setvbuf(f, nullptr, _IOFBF, kStdioBuffer);
-    return f;
-}
 }  // namespace
+
+void File::Attach(std::FILE* f) {
+    f_ = f;
+    if (!f_) return;
+    if (!buffer_) buffer_ = std::make_unique<char[]>(kStdioBuffer);
+    std::setvbuf(f_, buffer_.get(), _IOFBF, kStdioBuffer);
+}
 
 bool File::Open(const std::string& path, Mode mode) {
     Close();
     const char* how = mode == kRead ? "rb" : mode == kReadWrite ? "r+b" : "wb";
-    f_ = Prepare(std::fopen(path.c_str(), how));
+    Attach(std::fopen(path.c_str(), how));
     if (f_ && mode != kCreate) {
         // Folders open as streams on some systems; only regular files are archives or sources.
         FileInfo info;
@@ -183,12 +186,12 @@ bool File::CreateExclusive(const std::string& path) {
 #ifdef _WIN32
     const int fd = _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
     if (fd < 0) return false;
-    f_ = Prepare(_fdopen(fd, "wb"));
+    Attach(_fdopen(fd, "wb"));
     if (!f_) _close(fd);
 #else
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
     if (fd < 0) return false;
-    f_ = Prepare(fdopen(fd, "wb"));
+    Attach(fdopen(fd, "wb"));
     if (!f_) ::close(fd);
 #endif
     path_ = path;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
+#include <memory>
 #include <string>
 
 namespace fnwd::fio {
@@ -78,7 +79,10 @@ public:
     void SetCapacity(int64_t bytes) { capacity_ = bytes; }
 
 private:
+    void Attach(std::FILE* f);
+
     std::FILE* f_ = nullptr;
+    std::unique_ptr<char[]> buffer_;  // stdio's own buffer would be one disk block
     std::string path_;
     int64_t capacity_ = -1;
 };

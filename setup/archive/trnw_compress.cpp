@@ -15,6 +15,9 @@ namespace {
 constexpr size_t kDeflateBufferSize = 65536;   // compressed output is written in blocks of this size
 constexpr size_t kInflateInputSize = 65536;
 constexpr size_t kInflateChunkSize = 4096;     // extracted data goes out in chunks of this size
+// zlib inflates into a larger buffer, which then goes out chunk by chunk: inflating 4 KiB at a time
+// costs a quarter of the throughput.
+constexpr size_t kInflateOutputSize = 65536;
 constexpr size_t kCopyChunkSize = 8192;        // splitting and plain copies
 constexpr int kVolumeAttempts = 4;
 constexpr int kZlibWindowBits = 15;
@@ -569,7 +572,7 @@ void TTrnwCompress::ExtractEntry(const std::string& line) {
 
 void TTrnwCompress::InflateEntry(const TEntryHeader& header, fio::File& volume, fio::File& destination,
                                  std::string& volume_path) {
-    std::vector<uint8_t> in(kInflateInputSize), chunk(kInflateChunkSize);
+    std::vector<uint8_t> in(kInflateInputSize), output(kInflateOutputSize);
     ZlibInflater inflater;
     z_stream& zs = inflater.zs;
     // The stored offsets of the volume opened first are relative to the archive start; later
@@ -584,8 +587,8 @@ void TTrnwCompress::InflateEntry(const TEntryHeader& header, fio::File& volume, 
 
     bool ended = false;
     for (;;) {
-        zs.next_out = chunk.data();
-        zs.avail_out = static_cast<uInt>(chunk.size());
+        zs.next_out = output.data();
+        zs.avail_out = static_cast<uInt>(output.size());
         bool input_exhausted = false;
         while (zs.avail_out > 0 && !ended) {
             if (zs.avail_in == 0) {
@@ -616,23 +619,28 @@ void TTrnwCompress::InflateEntry(const TEntryHeader& header, fio::File& volume, 
                 throw EZlibError(ZlibDetail(zs, result));
             }
         }
-        const size_t produced = chunk.size() - zs.avail_out;
+        const size_t produced = output.size() - zs.avail_out;
+        if (static_cast<int64_t>(stats_.FileBytesDone) + static_cast<int64_t>(produced) > header.FileSize)
+            throw ETrnwCompress(FormatMessage(msg::kSizeMismatch, header.FileName));
 
-        CheckAbort();
-        Pump();
-
-        if (produced) {
-            if (static_cast<int64_t>(stats_.FileBytesDone) + static_cast<int64_t>(produced) > header.FileSize)
-                throw ETrnwCompress(FormatMessage(msg::kSizeMismatch, header.FileName));
-            WriteAll(destination, chunk.data(), produced);
-            stats_.FileBytesDone += static_cast<int32_t>(produced);
-            stats_.TotalBytesDone += static_cast<int64_t>(produced);
+        // Out in chunks: each is followed by the abort check, message processing and OnStatus.
+        size_t sent = 0;
+        do {
+            const size_t n = std::min(kInflateChunkSize, produced - sent);
+            CheckAbort();
+            Pump();
+            if (n == 0) break;
+            WriteAll(destination, output.data() + sent, n);
+            sent += n;
+            stats_.FileBytesDone += static_cast<int32_t>(n);
+            stats_.TotalBytesDone += static_cast<int64_t>(n);
             stats_.FilePercentDone = RoundedPercent(stats_.FileBytesDone, stats_.FileSize);
             stats_.TotalPercentDone =
                 RoundedPercent(static_cast<double>(stats_.TotalBytesDone), static_cast<double>(stats_.TotalFileSize));
             FireStatus(OnStatus);
-            continue;
-        }
+        } while (sent < produced);
+
+        if (produced) continue;
         if (ended) break;
         if (input_exhausted) throw EZlibError("unexpected end of compressed data");
     }
