@@ -197,7 +197,7 @@ std::string withPath(const char* format, const std::string& path)
 
 // A line of [equations] joins the queue as a typed line does; the solver searches the document's
 // range as far as it is known yet.
-void addFileLine(GraphDoc& doc, const std::string& text)
+bool addFileLine(GraphDoc& doc, const std::string& text)
 {
     GridRanges ranges;
     const GridSetup& g = doc.grid;
@@ -209,7 +209,7 @@ void addFileLine(GraphDoc& doc, const std::string& text)
         ranges.yMin = g.yMin;
         ranges.yMax = g.yMax;
     }
-    (void)addLine(doc, cut(text, MAX_EQUATION_TEXT), ranges);
+    return addLine(doc, cut(text, MAX_EQUATION_TEXT), ranges) == 0;
 }
 
 class Reader {
@@ -914,15 +914,15 @@ int readGraphFile(GraphDoc& doc, const std::string& path, int mode, std::set<std
     std::size_t i = 0;
     while (i < lines.size() && !reader.line(lines[i]))
         ++i;
-    int count = 0;
+    int count = 0, added = 0;
     for (++i; i < lines.size(); ++i) {
         const std::string text = trimRight(lines[i]);
         if (text.empty())
             continue;
         ++count;
-        addFileLine(doc, text);
+        added += addFileLine(doc, text) ? 1 : 0;
     }
-    if ((mode & READ_MERGE) && count > 0)
+    if ((mode & READ_MERGE) && added > 0)
         forgetRangeSnapshots();
 
     SelectionRect& r = doc.grid.selection;

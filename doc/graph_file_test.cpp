@@ -387,6 +387,19 @@ TEST_F(GraphFileTest, ModesDecidePathAndModifiedFlag)
     EXPECT_FALSE(doc_->modified);
 }
 
+TEST_F(GraphFileTest, MergeAddsToTheQueueAndForgetsRangeSnapshotsOnlyWhenEquationsJoin)
+{
+    read("[equations]\ny=x\n");
+    takeRangeSnapshot(*doc_);
+    takeRangeSnapshot(*doc_);
+    ASSERT_TRUE(canUndo());
+    EXPECT_EQ(readGraphFile(*doc_, file("bad.gr", "[equations]\ny=\n"), READ_MERGE), 1);
+    EXPECT_TRUE(canUndo());
+    EXPECT_EQ(readGraphFile(*doc_, file("good.gr", "[equations]\ny=2x\n"), READ_MERGE), 1);
+    EXPECT_FALSE(canUndo());
+    EXPECT_EQ(queue(), (std::vector<std::string>{"y=2x", "y=x"}));
+}
+
 TEST_F(GraphFileTest, UnreadableFileLeavesTheDocumentAlone)
 {
     doc_->title = "old";
