@@ -664,6 +664,14 @@ void writeGrid(Writer& w, const GraphDoc& doc)
         w.key("bottom", "auto");
 }
 
+// Two digits hold the usual bases (10, 2, 16, 1.5); a base typed with more digits keeps them, so that
+// the paper a document is opened with is the one it was saved with.
+std::string baseText(double base)
+{
+    const std::string shortForm = printNumber("%.2g", base);
+    return std::strtod(shortForm.c_str(), nullptr) == base ? shortForm : printNumber("%.8g", base);
+}
+
 void writeDocumentOptions(Writer& w, const GraphDoc& doc)
 {
     const GridSetup& g = doc.grid;
@@ -677,7 +685,7 @@ void writeDocumentOptions(Writer& w, const GraphDoc& doc)
         if (g.logBase == E_CONSTANT)
             w.line(std::string("paper=") + c + "log e");
         else
-            w.line(std::string("paper=") + c + "log " + printNumber("%.2g", g.logBase));
+            w.line(std::string("paper=") + c + "log " + baseText(g.logBase));
     }
     const char* detail = (g.paperFlags & PAPER_SOLID_GRID)   ? "solid"
                          : (g.paperFlags & PAPER_GRID_LINES) ? "grid"

@@ -144,6 +144,22 @@ TEST_F(GraphFileTest, PaperForms)
     }
 }
 
+TEST_F(GraphFileTest, LogBaseIsWrittenShortWhenThatKeepsIt)
+{
+    struct Case {
+        double base;
+        const char* line;
+    };
+    const Case cases[] = {{10, "paper=slog 10\n"}, {2, "paper=slog 2\n"}, {2.718281828, "paper=slog e\n"},
+                          {1.5, "paper=slog 1.5\n"}, {1.05, "paper=slog 1.05\n"}, {3.14159, "paper=slog 3.14159\n"}};
+    doc_->grid.paperFlags = static_cast<std::uint16_t>((PAPER_DEFAULT & ~PAPER_KIND_MASK) | PAPER_LOG_Y);
+    for (const Case& c : cases) {
+        doc_->grid.logBase = c.base;
+        const std::string text = graphFileText(*doc_, FILE_DOCUMENT_WITH_SETTINGS);
+        EXPECT_NE(text.find(c.line), std::string::npos) << text;
+    }
+}
+
 TEST_F(GraphFileTest, DetailAndAxes)
 {
     read("[options]\ndetail=none\n");
