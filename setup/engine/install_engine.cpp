@@ -114,6 +114,11 @@ int64_t FileSizeOf(const std::string& path) {
     return (static_cast<int64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
 }
 
+bool RunningUnderWine() {
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 std::string ProgramPath() { return RunningProgramPath(); }
 
 TFileContainer* FileContainerOf(TInstallObject& object) {
@@ -522,7 +527,10 @@ void TInstallEngine::RestartWindows() {
             CloseHandle(token);
         }
     }
-    if (!ExitWindowsEx(EWX_REBOOT, 0)) {
+    // Under Wine a restart request only ends the session's programs and runs its start-up
+    // entries at once, while files stay held by programs that outlive it: the move would not
+    // happen. There the user restarts (wineboot -r) as after any failed request.
+    if (RunningUnderWine() || !ExitWindowsEx(EWX_REBOOT, 0)) {
         if (install_->OnFailedReboot) install_->OnFailedReboot(*install_);
         else ShowMessage(Translate(kRebootFailed), MB_OK | MB_ICONWARNING);
     }

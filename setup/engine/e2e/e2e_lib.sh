@@ -54,8 +54,10 @@ win_path() { winepath -w "$1" 2>/dev/null; }
 
 # reg_value KEY NAME: the data of one value, empty when missing.
 reg_value() {
+  # The name goes through the environment: awk -v would read its backslashes as escapes.
   wine reg query "$1" /v "$2" </dev/null 2>/dev/null | tr -d '\r' |
-    awk -v n="$2" 'BEGIN{IGNORECASE=1} { line=$0; sub(/^ +/, "", line); if (index(tolower(line), tolower(n) "    ") == 1) { sub(/^[^ ]+ +REG_[A-Z_]+ +/, "", line); print line } }'
+    REG_NAME="$2" awk '{ line = $0; sub(/^ +/, "", line); p = tolower(ENVIRON["REG_NAME"]) "    ";
+      if (index(tolower(line), p) == 1) { line = substr(line, length(p) + 1); sub(/^ *REG_[A-Z_]+ +/, "", line); print line } }'
 }
 reg_key_exists() { wine reg query "$1" </dev/null >/dev/null 2>&1; }
 
