@@ -456,6 +456,7 @@ ParseStatus solveRelation(Equation& e, int derivativeOrder, const GridRanges& ra
   }
 
   IsolateResult solved = isolate(e.tree[0], e.tree[1], v);
+  const int occurrences = solved.occurrences;
   int xOccurrences = 0;
   if (cartesian) {
     bool viaX = false;
@@ -492,7 +493,8 @@ ParseStatus solveRelation(Equation& e, int derivativeOrder, const GridRanges& ra
     } else {
       freeSlot(e.tree[0]);
     }
-  } else if (status == parse::BadDependentVar) {
+  } else if (status == parse::BadDependentVar && (!cartesian || occurrences == 0 || xOccurrences == 0)) {
+    // Only a relation in one of x and y has a constant solution; one in both stays rejected.
     status = numericFallback(e, cartesian && xOccurrences >= 2 ? 'x' : 'y', ranges);
   }
   if (cartesian && !inequality) {
