@@ -101,9 +101,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         return Fail(e.what());
     }
 
-    // The setup program is the first entry of "setup.1".
+    // The setup program is the first entry of "setup.1". "setup.exe *TODISK" asks it to copy the
+    // distribution to floppy disks.
     std::string command = Quote(unpacked.front()) + " " + Quote("-e" + NameOf(self)) + " " +
                           Quote("-s" + FolderOf(self)) + " -c";
+    for (int i = 1; i < __argc; ++i)
+        if (lstrcmpiA(__argv[i], "*TODISK") == 0) command += " -f";
     std::vector<char> buf(command.begin(), command.end());
     buf.push_back('\0');
     STARTUPINFOA si{};

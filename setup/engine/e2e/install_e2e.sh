@@ -90,6 +90,17 @@ install)
   check "install record removed" bash -c "! wine reg query 'HKLM\Software\Tarnwick' </dev/null >/dev/null 2>&1"
   check "the temporary setup folder is gone" no_setup_folders_left
 
+  # The floppy transfer, with drive A: mapped to a folder.
+  mkdir -p "$WORK/floppy"
+  ln -sfn "$WORK/floppy" "$PREFIX/dosdevices/a:"
+  rc=$(run_win 180 "$C/build/setup.exe" '*TODISK')
+  check "the floppy transfer ends with code 0 (got $rc)" test "$rc" = 0
+  check "a:\setup.exe is the loading program" same_bytes "$WORK/floppy/setup.exe" "$BUILD/setup/loader/TarnwickLoadProgram.exe"
+  check "a:\setup.1 is setup.1" same_bytes "$WORK/floppy/setup.1" "$C/build/setup.1"
+  timeout 60 wine "$BUILD/setup/tools/fnwdarc.exe" list 'a:\files.1' </dev/null >"$WORK/floppy.txt" 2>&1
+  check "a:\files.1 is a volume set of the five files" test "$(grep -ci 'fnwd32\|uninstall' "$WORK/floppy.txt")" = 5
+  check "the transfer leaves no install record" bash -c "! wine reg query 'HKLM\Software\Tarnwick' </dev/null >/dev/null 2>&1"
+
   run_setup 0
   check "a second run succeeds" said "$good"
   check "uninstall entries continue after the stored count" test "$(reg_value "$uninstall_key" Entries)" = 0xa
