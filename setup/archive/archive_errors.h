@@ -67,6 +67,8 @@ inline constexpr const char* kUnsafeName =
 inline constexpr const char* kAppendToVolumeSet = "Cannot add files to %s because it is a volume set";
 inline constexpr const char* kSplitVolumeSet = "Cannot split %s because it is already a volume set";
 inline constexpr const char* kFileTooLarge = "The file %s is too large for the compressed file";
+inline constexpr const char* kSourceIsArchive = "Cannot add %s to itself";
+inline constexpr const char* kVolumeIsSource = "Cannot write the volume %s over the compressed file %s";
 inline constexpr const char* kArchiveTooLarge = "The compressed file %s cannot grow beyond 2 GB";
 
 // The self-extracting setup file and the remote file list.

@@ -364,6 +364,17 @@ TEST(CompressExtract, MisuseGivesTheComponentsMessages) {
     } catch (const ETrnwCompress& e) {
         EXPECT_STREQ(e.what(), "Tried to add an invalid file header");
     }
+
+    // An archive cannot take itself in.
+    c.AddFileToProcess(dir / "files.1");
+    testing::WriteBytes(dir / "files.1", Bytes(5, 0));
+    try {
+        c.Compress(true, 0);
+        FAIL();
+    } catch (const ETrnwCompress& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot add " + (dir / "files.1") + " to itself");
+    }
+    EXPECT_EQ(testing::ReadBytes(dir / "files.1"), Bytes(5, 0));
 }
 
 TEST(CompressExtract, HeadersFollowTheArchiveName) {

@@ -81,6 +81,11 @@ bool CreateFolders(const std::string& path) {
 
 bool RemoveFile(const std::string& path) { return std::remove(path.c_str()) == 0; }
 
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return std::filesystem::equivalent(std::filesystem::path(a), std::filesystem::path(b), ec) && !ec;
+}
+
 bool ReplaceFile(const std::string& from, const std::string& to) {
     std::error_code ec;
     std::filesystem::rename(std::filesystem::path(from), std::filesystem::path(to), ec);

@@ -37,6 +37,8 @@ bool FolderExists(const std::string& path);
 // Creates the folder and every missing parent; true when the folder exists afterwards.
 bool CreateFolders(const std::string& path);
 bool RemoveFile(const std::string& path);
+// Both paths name one existing file (through any spelling or link).
+bool SameFile(const std::string& a, const std::string& b);
 // Renames over an existing file in one step.
 bool ReplaceFile(const std::string& from, const std::string& to);
 bool SetModTime(const std::string& path, std::time_t mod_time);

@@ -312,6 +312,8 @@ void TTrnwCompress::Compress(bool append, int id) {
             h.Header.FileName = source.substr(0, kMaxStoredNameLength);
             h.Header.FileID = id;
             if (Trimmed(h.Header.FileName).empty()) throw ETrnwCompress(msg::kInvalidHeader);
+            if (fio::SameFile(source, compressed_file_))
+                throw ETrnwCompress(FormatMessage(msg::kSourceIsArchive, source));
             fio::File probe;
             fio::FileInfo info;
             if (!probe.Open(source, fio::File::kRead) || !fio::Stat(source, info))
@@ -673,6 +675,11 @@ void TTrnwCompress::SplitToVolumes(const std::string& destination_folder, const 
         std::string folder = destination_folder;
         const std::string volume_name = fio::FileNamePart(first_volume_name);
         std::string volume_path = fio::AddSeparator(folder) + volume_name;
+        const auto refuse_source = [&](const std::string& path) {
+            if (fio::SameFile(path, compressed_file_))
+                throw ETrnwCompress(FormatMessage(msg::kVolumeIsSource, path, compressed_file_));
+        };
+        refuse_source(volume_path);
         fio::File volume;
         if (!volume.Open(volume_path, fio::File::kCreate))
             throw ETrnwCompress(FormatMessage(msg::kCannotCreateFile, volume_path));
@@ -703,6 +710,7 @@ void TTrnwCompress::SplitToVolumes(const std::string& destination_folder, const 
                     OnNewDisk(*this, current_volume_, folder);
                     volume_path = fio::AddSeparator(folder) +
                                   fio::ChangeExtension(volume_name, "." + std::to_string(current_volume_));
+                    refuse_source(volume_path);
                     if (!volume.Open(volume_path, fio::File::kCreate))
                         throw ETrnwCompress(FormatMessage(msg::kCannotCreateFile, volume_path));
                     ApplyCapacity(volume);

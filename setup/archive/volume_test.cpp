@@ -232,6 +232,30 @@ TEST(Volumes, DamagedVolumeSetTablesAreRefused) {
     }
 }
 
+TEST(Volumes, SplittingNeverWritesOverItsSource) {
+    ScratchDir dir;
+    auto entries = Entries();
+    const Bytes single = testing::BuildSingleVolume(entries).bytes;
+    testing::WriteBytes(dir / "files.1", single);
+    testing::WriteBytes(dir / "files.3", single);
+    TTrnwCompress c;
+    c.OnNewDisk = [](TTrnwCompress&, int, std::string&) {};
+    c.SetCompressedFile(dir / "files.1");
+    try {
+        c.SplitToVolumes(dir.Path(), "files.1");
+        FAIL();
+    } catch (const ETrnwCompress& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot write the volume " + fio::AddSeparator(dir.Path()) +
+                                             "files.1 over the compressed file " + (dir / "files.1"));
+    }
+    EXPECT_EQ(testing::ReadBytes(dir / "files.1"), single);
+    // A later volume would take the source's name.
+    c.SetCompressedFile(dir / "files.3");
+    c.DiskCapacity = [](const std::string&) -> int64_t { return 4000; };
+    EXPECT_THROW(c.SplitToVolumes(dir.Path(), "files.1"), ETrnwCompress);
+    EXPECT_EQ(testing::ReadBytes(dir / "files.3"), single);
+}
+
 TEST(Volumes, VolumeSetsCannotBeAppendedToOrSplitAgain) {
     ScratchDir dir;
     auto entries = Entries();
