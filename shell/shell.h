@@ -2,37 +2,102 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
+namespace qv {
+struct GraphDoc;
+class GdiSurface;
+}  // namespace qv
+
 namespace shell {
 
 constexpr char kMainClass[] = "QUORPLOT";
 constexpr char kGraphClass[] = "QUORPWND";
 constexpr char kProgramTitle[] = "Quorvex for Win32";
 constexpr char kProgramVersion[] = "1.60e";
+constexpr int kMaxTitle = 249;
+constexpr int kMaxStatusText = 200;
+
+// Private commands.
+constexpr int CM_REDRAW_AFTER_REGRID = 7000;  // to the graph window
+constexpr int CM_REDRAW_ALL_POSTED = 7100;    // to the main window
+constexpr int CM_ADOPT_DOCUMENT = 7300;       // to the graph window, the document in lParam
+
+// Layout states of the main window.
+constexpr int LAYOUT_NONE = 0;
+constexpr int LAYOUT_NEEDED = 2;
+constexpr int LAYOUT_MINIMIZED_IDLE = 4;
+constexpr int LAYOUT_MINIMIZED_DRAWING = 8;
 
 struct Shell {
     HINSTANCE instance = nullptr;
     HWND main = nullptr;
     HWND commandBar = nullptr;
     HWND equationField = nullptr;
+    HWND toolbar = nullptr;
     HWND graph = nullptr;
     HWND printout = nullptr;
     HWND statusBar = nullptr;
     HACCEL accelerators = nullptr;
+    HMENU menu = nullptr;
+    HMENU toolPromptMenu = nullptr;
+    HCURSOR cursors[3]{};
+    int toolbarHeight = 0;
     int screenWidth = 0;
     double screenRatio = 1.0;  // vertical over horizontal pixels per inch
-    int layoutState = 0;       // 0 nothing, 2 re-layout needed, 4/8 minimized idle/drawing
-    bool printTables = false;
+    int layoutState = LAYOUT_NONE;
+    SIZE rememberedSize{};
+    bool wasMinimized = false;
+    int toolMode = 0;
+    std::string statusText;
+    int statusCategory = 15;
+    qv::GdiSurface* graphSurface = nullptr;  // over the graph window's own device context
 };
 
 extern Shell g_shell;
 
+bool smallScreen();
+std::string loadString(UINT id);
+
+// main_window.cpp
 bool registerClasses(HINSTANCE instance);
 void unregisterClasses(HINSTANCE instance);
 LRESULT CALLBACK mainWindowProc(HWND, UINT, WPARAM, LPARAM);
-LRESULT CALLBACK graphWindowProc(HWND, UINT, WPARAM, LPARAM);
-HWND createCommandBar(HWND main);
 void layoutMainWindow();
-void setStatusText(const char* text);
+void updateTitle();
+void refreshCheckMarks();
+bool isIdle();
+// Asks "Save %s before ...?" when the document has unsaved equations; false when the user cancels.
+bool askToSave(const char* format, const char* caption);
+void openDocumentFile(const std::string& path, bool first);
+
+// graph_window.cpp
+LRESULT CALLBACK graphWindowProc(HWND, UINT, WPARAM, LPARAM);
+void createGraphWindow(qv::GraphDoc* doc);
+void setScrollbars(bool on);
+
+// command_bar.cpp
+HWND createCommandBar(HWND main);
+void createToolbar();
 bool returnFocusToEquationField();
+void graphCommand();
+void toolbarBeginDrawing();
+void toolbarEndDrawing();
+void redrawLast();
+
+// status_bar.cpp
+HWND createStatusBar(HWND main);
+void setStatusText(const std::string& text, int category = 15);
+void drawStatusItem(const DRAWITEMSTRUCT& item);
+
+// engine_link.cpp: the engine's interfaces on these windows.
+void installEngineLinks();
+void replaceDocument(qv::GraphDoc* doc);
+
+// file_dialogs.cpp
+enum class OpenChoice { Cancelled, Open, OpenGraphAll, Merge };
+OpenChoice openDialog(std::string& path);
+// Returns 0 when cancelled, else the kind of file to write (plain document or with settings).
+int saveDialog(std::string& path);
 
 }  // namespace shell

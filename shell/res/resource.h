@@ -86,6 +86,17 @@
 #define TB_DELETEGRAPH          810
 #define TB_COPYGRAPHS           817
 
+/* The boxes of the Open and Save dialogs */
+#define IDC_MERGEFILE           1101
+#define IDC_MERGENOTE           1102
+#define IDC_GRAPHALL            1103
+#define IDC_GRAPHALLNOTE        1104
+#define IDC_SAVESETUP           1105
+#define IDC_SAVESETUPNOTE       1106
+
+/* Timer */
+#define IDT_TYPEHINT            1
+
 /* Strings */
 #define IDS_REGISTERCLASS       10
 #define IDS_CREATEWINDOW        11

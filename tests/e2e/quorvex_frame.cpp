@@ -50,8 +50,11 @@ int main(int argc, char** argv)
         RECT g = clientRectOnScreen(graph), m = clientRectOnScreen(main);
         int left = g.left - m.left, top = g.top - m.top;
         int w = g.right - g.left, h = g.bottom - g.top;
-        int white = shot.count(0xFFFFFF, left + 2, top + 2, left + w - 2, top + h - 2);
-        check(white == (w - 4) * (h - 4), "graph window is painted white inside its border");
+        // The Gray colour scheme: a dark gray background inside a dark red border.
+        int background = shot.count(0x808080, left + 4, top + 4, left + w - 4, top + h - 4);
+        check(background > (w - 8) * (h - 8) / 2, "graph window shows the grid on its dark gray background");
+        int border = shot.count(0x800000, left, top, left + 5, top + h);
+        check(border > h / 2, "graph window's border is dark red");
     }
 
     command(main, 1008);
