@@ -84,6 +84,7 @@ constexpr const char* kGoodOutcome = "%s has been installed successfully.";
 constexpr const char* kBadOutcome = "The installation of %s was not completed.";
 constexpr const char* kRestoredFiles =
     "The following files had already been replaced and were restored to their previous versions:";
+constexpr const char* kFailedFile = "The file being installed was";
 constexpr const char* kReplacedFiles = "The following files had already been replaced and could not be restored:";
 // The uninstall record's "Files" subkeys are tried in turn; a registry that takes none of them
 // is reported instead of being retried without end.
@@ -160,6 +161,7 @@ TInstallEngine::TInstallEngine(TConfigForm& configuration, ui::TForm* backdrop)
     : form_(configuration), install_(configuration.Install()), backdrop_(backdrop) {
     if (!install_) throw EInstallError("The configuration holds no TInstall component");
     pages_ = &default_pages_;
+    program_path_ = ProgramPath();
     default_pages_.ProductName = install_->Information.ProductName;
     archive_.ProcessMessages = [this] { ProcessMessages(); };
     archive_.VersionOf = [](const std::string& path) { return ReadFileVersion(path); };
@@ -195,14 +197,14 @@ HWND TInstallEngine::OwnerWindow() const { return backdrop_ ? backdrop_->Handle(
 
 void TInstallEngine::ProcessMessages() { ui::TApplication::Instance().ProcessMessages(); }
 
-void TInstallEngine::ShowMessage(const std::string& text, UINT flags) {
-    MessageBoxA(OwnerWindow(), text.c_str(), form_.Caption.empty() ? "Setup" : form_.Caption.c_str(),
+int TInstallEngine::ShowMessage(const std::string& text, UINT flags) {
+    if (OnMessage) return OnMessage(text, flags);
+    return MessageBoxA(OwnerWindow(), text.c_str(), form_.Caption.empty() ? "Setup" : form_.Caption.c_str(),
                 flags | MB_TASKMODAL);
 }
 
 bool TInstallEngine::Loaded(const std::vector<std::string>& args, int& exit_code) {
     default_pages_.Owner = OwnerWindow();
-    program_path_ = ProgramPath();
     try {
         cmd_ = ParseCommandLine(args);
         source_folder_ = SourceFolderOf(cmd_, program_path_);
@@ -255,6 +257,7 @@ bool TInstallEngine::Loaded(const std::vector<std::string>& args, int& exit_code
 }
 
 void TInstallEngine::HookFirstActivation() {
+    if (!backdrop_) return;
     auto previous = backdrop_->OnShow;
     backdrop_->OnShow = [this, previous](ui::TForm& form) {
         if (activated_) {
@@ -368,6 +371,7 @@ void TInstallEngine::HandleRunError(const std::exception* error, bool user_abort
         }
         NotifyBadInstall();
         std::string text = error ? error->what() : "";
+        if (!failed_file_.empty()) text += "\r\n\r\n" + Translate(kFailedFile) + " " + failed_file_;
         if (!restored.empty()) {
             text += "\r\n\r\n" + Translate(kRestoredFiles);
             for (const std::string& f : restored) text += "\r\n" + f;
@@ -720,7 +724,9 @@ void TInstallEngine::InstallFile(TCustomInstallFile& file) {
         }
     }
     if (replace) {
+        failed_file_ = AddBackslash(folder) + target_name;
         Extract(file, folder, target_name);
+        failed_file_.clear();
         if (target_name != file.DestName())
             ScheduleReplacement(file, destination, AddBackslash(folder) + target_name);
         AfterInstallSteps(file, folder);
@@ -859,8 +865,7 @@ void TInstallEngine::DiskPrompt(TCustomInstallFile& file, TTrnwCompress& archive
         c = o ? o->Container() : nullptr;
     }
     if (!file.OnNewDisk && file.Tag == 0) {
-        const int answer = MessageBoxA(OwnerWindow(), Translate(Fmt(kInsertDisk, disk)).c_str(),
-                                       form_.Caption.c_str(), MB_OKCANCEL | MB_ICONINFORMATION | MB_TASKMODAL);
+        const int answer = ShowMessage(Translate(Fmt(kInsertDisk, disk)), MB_OKCANCEL | MB_ICONINFORMATION);
         archive.SetAbort(answer != IDOK);
     }
     path = RemoveBackslash(p.Folder);
@@ -1144,8 +1149,7 @@ void TInstallEngine::FloppyTransfer() {
             archive_.SetCompressedFile(sfx);
             archive_.SetOffset(trailer.ArchiveStart);
             archive_.OnNewDisk = [this](TTrnwCompress&, int disk, std::string&) {
-                const int answer = MessageBoxA(OwnerWindow(), Translate(Fmt(kInsertFloppy, disk)).c_str(),
-                                               form_.Caption.c_str(), MB_OKCANCEL | MB_ICONQUESTION | MB_TASKMODAL);
+                const int answer = ShowMessage(Translate(Fmt(kInsertFloppy, disk)), MB_OKCANCEL | MB_ICONQUESTION);
                 if (answer != IDOK) throw EInstallError(kFloppyAborted);
             };
             archive_.SplitToVolumes("a:", "files.1");

@@ -11,6 +11,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -53,6 +54,14 @@ public:
     // ends at once (build, floppy transfer, after-restart run, a bad command line) with exit_code;
     // otherwise the run starts from the backdrop's first activation inside the message loop.
     bool Loaded(const std::vector<std::string>& args, int& exit_code);
+
+    // Shows a message box (text, MessageBox flags) and returns the button pressed; tests and
+    // unattended callers may answer it themselves.
+    std::function<int(const std::string& text, UINT flags)> OnMessage;
+
+    // The install record of the running program (created when asked); its removal.
+    void FindInstallRecord(bool create);
+    void RemoveInstallRecord();
 
     // The pages that answer the broadcasts (the default shows the outcome in a message box).
     void SetPages(TInstallPages* pages) { pages_ = pages; }
@@ -118,8 +127,6 @@ private:
     void FileProgress(TCustomInstallFile& file, const TlzhFileStats& stats, int code);
     void GroupReceives(TFileContainer& group, int code, void* param);
 
-    void FindInstallRecord(bool create);
-    void RemoveInstallRecord();
     void RestartWindows();
     void RunFilesAfterInstall();
     void AfterRebootRun();
@@ -132,7 +139,7 @@ private:
     void CompressFile(TCustomInstallFile& file);
     void FloppyTransfer();
 
-    void ShowMessage(const std::string& text, UINT flags = MB_OK | MB_ICONINFORMATION);
+    int ShowMessage(const std::string& text, UINT flags = MB_OK | MB_ICONINFORMATION);
     HWND OwnerWindow() const;
     void ProcessMessages();
 
@@ -161,6 +168,7 @@ private:
     std::vector<Replaced> replaced_;
     std::string cleanup_batch_;
     std::string status_line_;
+    std::string failed_file_;  // the file being written when the run failed
 
     static TInstallEngine* activating_;
 };

@@ -1,0 +1,252 @@
+// The install engine against the real (Wine) registry and file system, with a small configuration
+// whose product folder and archive lie in a scratch folder.
+#include "install_engine.h"
+
+#include "config_loader.h"
+#include "setup/util/registry.h"
+#include "setup/util/str_util.h"
+#include "setup/util/version_resource.h"
+#include "setup/util/win_environment.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+namespace fnwd {
+namespace {
+
+constexpr const char* kProduct = "FnwdEngineTestProduct";
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+void WriteAll(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+void RemoveTree(const std::string& folder) {
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = fd.cFileName;
+            if (name == "." || name == "..") continue;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(folder + "\\" + name);
+            else DeleteFileA((folder + "\\" + name).c_str());
+        } while (FindNextFileA(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+struct RecordingPages : TInstallPages {
+    std::vector<int> codes;               // broadcasts to the TInstall
+    int last_group_percent = -1;          // of the TInstall's file progress
+    void Broadcast(TInstallContainer& sender, int code, void* param) override {
+        if (!dynamic_cast<TInstall*>(&sender)) return;
+        codes.push_back(code);
+        if (code == bcFileProgress && param)
+            last_group_percent = static_cast<TFileStatusParam*>(param)->GroupPercentDone;
+    }
+};
+
+class InstallEngineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char temp[MAX_PATH + 1];
+        GetTempPathA(sizeof temp, temp);
+        dir_ = RemoveBackslash(temp) + "\\fnwd_engine_test_" + std::to_string(GetCurrentProcessId());
+        RemoveTree(dir_);
+        CreateDirectoryA(dir_.c_str(), nullptr);
+        CreateDirectoryA((dir_ + "\\src").c_str(), nullptr);
+        WriteAll(dir_ + "\\src\\a.txt", "archived a\r\n");
+        WriteAll(dir_ + "\\src\\b.txt", std::string(50000, 'b'));
+        CleanRegistry();
+    }
+    void TearDown() override {
+        CleanRegistry();
+        RemoveTree(dir_);
+    }
+    void CleanRegistry() {
+        RegDeleteKeyTree(rrLocalMachine, "\\Software\\Tarnwick");
+        RegDeleteKeyTree(rrLocalMachine, std::string(kUninstallRoot) + kProduct);
+        RegDeleteValueIgnoringErrors(rrLocalMachine, kHelpKey, "A.TXT");
+        RegDeleteValueIgnoringErrors(rrLocalMachine, kSharedDllsKey, dir_ + "\\prod\\a.txt");
+        RegDeleteValueIgnoringErrors(rrLocalMachine, kRunOnceKey, "TarnwickUnfinished");
+    }
+
+    // The configuration: two files into <dir>\prod from <dir>\files.1.
+    void Load(const std::string& install_extra = "") {
+        const std::string cfg =
+            "form Form1: TForm1\n  Caption = 'Engine test'\nend\n"
+            "object psInstallSource: TpsInstallSource\nend\n"
+            "object psMainArchiveFile: TpsMainArchiveFile\nend\n"
+            "object psContainerDestDir: TpsContainerDestDir\nend\n"
+            "object psContainerArchiveFile: TpsContainerArchiveFile\nend\n"
+            "object Install1: TInstall\n  DestDir = '\\prod'\n  DestDirType = psInstallSource\n"
+            "  ArchiveFileType = psMainArchiveFile\n  Information.ProductName = '" + std::string(kProduct) + "'\n"
+            "  RunAutomatic = False\n" + install_extra + "end\n"
+            "object FileA: TInstallFile\n  Container = Install1\n  FileName = 'a.txt'\n  DestName = 'a.txt'\n"
+            "  IncludeFromDir = '" + dir_ + "\\src'\n  UniqueID = 1\n  DestDirType = psContainerDestDir\n"
+            "  ArchiveFileType = psContainerArchiveFile\n  OverwriteMode = owVersion\n  RegisterAsHelp = True\n"
+            "  UpdateDLLCounter = True\nend\n"
+            "object FileB: TInstallFile\n  Container = Install1\n  FileName = 'b.txt'\n  DestName = 'b.txt'\n"
+            "  IncludeFromDir = '" + dir_ + "\\src'\n  UniqueID = 2\n  DestDirType = psContainerDestDir\n"
+            "  ArchiveFileType = psContainerArchiveFile\nend\n";
+        form_ = LoadConfiguration(cfg, env_);
+        engine_ = std::make_unique<TInstallEngine>(*form_, nullptr);
+        engine_->SetPages(&pages_);
+        engine_->OnMessage = [this](const std::string& text, UINT) {
+            messages_.push_back(text);
+            return IDOK;
+        };
+    }
+
+    void BuildArchive() {
+        TTrnwCompress archive;
+        archive.SetCompressedFile(dir_ + "\\files.1");
+        archive.SetFilesToProcess({dir_ + "\\src\\a.txt"});
+        archive.Compress(lzcOverwrite, 1);
+        archive.SetFilesToProcess({dir_ + "\\src\\b.txt"});
+        archive.Compress(lzcOnlyAdd, 2);
+    }
+
+    bool Loaded(std::vector<std::string> args) {
+        int code = 0;
+        args.push_back("-s" + dir_);
+        return engine_->Loaded(args, code);
+    }
+
+    std::string dir_;
+    Win32Environment env_;
+    std::unique_ptr<TConfigForm> form_;
+    std::unique_ptr<TInstallEngine> engine_;
+    RecordingPages pages_;
+    std::vector<std::string> messages_;
+};
+
+TEST_F(InstallEngineTest, InstallsKeepsWhatPolicyKeepsAndRecordsEverything) {
+    BuildArchive();
+    CreateDirectoryA((dir_ + "\\prod").c_str(), nullptr);
+    // Neither side has a version: owVersion finds them the same and keeps the existing a.txt.
+    WriteAll(dir_ + "\\prod\\a.txt", "existing a\r\n");
+    Load();
+    ASSERT_FALSE(Loaded({}));
+    engine_->StartRun();
+    EXPECT_TRUE(messages_.empty()) << messages_.front();
+
+    EXPECT_EQ(ReadAll(dir_ + "\\prod\\a.txt"), "existing a\r\n");
+    EXPECT_EQ(ReadAll(dir_ + "\\prod\\b.txt"), std::string(50000, 'b'));
+    // A kept file still gets its help registration and its shared-DLL count.
+    EXPECT_EQ(RegReadString(rrLocalMachine, kHelpKey, "A.TXT", ""), dir_ + "\\prod");
+    EXPECT_EQ(RegReadInteger(rrLocalMachine, kSharedDllsKey, dir_ + "\\prod\\a.txt", 0), 1);
+    const std::string files = std::string(kUninstallRoot) + kProduct + "\\Files";
+    EXPECT_EQ(RegReadInteger(rrLocalMachine, files, "Entries", 0), 2);
+    EXPECT_EQ(RegReadString(rrLocalMachine, files, "File1", ""), dir_ + "\\prod\\a.txt");
+    EXPECT_EQ(RegReadString(rrLocalMachine, files, "File2", ""), dir_ + "\\prod\\b.txt");
+    EXPECT_FALSE(RegKeyExists(rrLocalMachine, kInstallRecordRoot));
+    // The whole installation's progress reaches 100 %, the kept file counted as done.
+    EXPECT_EQ(pages_.last_group_percent, 100);
+
+    const std::vector<int> start = {bcShowStatus, bcHideStatus, bcAfterReadArchiveInfo, -986, -976, -975, -982, -981,
+                                    -977, bcBeforeInstall};
+    std::vector<int> seen;
+    for (int c : pages_.codes)
+        if (std::find(start.begin(), start.end(), c) != start.end()) seen.push_back(c);
+    EXPECT_EQ(seen, start);
+    ASSERT_GE(pages_.codes.size(), 2u);
+    EXPECT_EQ(pages_.codes[pages_.codes.size() - 2], bcAboutGoodInstall);
+    EXPECT_EQ(pages_.codes.back(), bcGoodInstall);
+}
+
+TEST_F(InstallEngineTest, SameProgramFindsItsRecordAnotherGetsANewOne) {
+    Load();
+    engine_->FindInstallRecord(true);
+    const std::string first = engine_->InstallRecordKey();
+    EXPECT_EQ(first, std::string(kInstallRecordRoot) + "\\Install1");
+    EXPECT_EQ(RegReadString(rrLocalMachine, first, "Path", ""), RunningProgramPath());
+    engine_->FindInstallRecord(true);
+    EXPECT_EQ(engine_->InstallRecordKey(), first);
+    // A record of a program of another size belongs to another setup file.
+    RegWriteInteger(rrLocalMachine, first, "Size", 12345);
+    engine_->FindInstallRecord(true);
+    EXPECT_EQ(engine_->InstallRecordKey(), std::string(kInstallRecordRoot) + "\\Install2");
+    engine_->RemoveInstallRecord();
+    EXPECT_TRUE(RegKeyExists(rrLocalMachine, first));
+    RegDeleteKeyTree(rrLocalMachine, first);
+}
+
+TEST_F(InstallEngineTest, ChoosesTheInstallType) {
+    const std::vector<std::pair<std::string, TInstallType>> cases = {
+        {"[itAlways]", itAlways}, {"[itCompact, itFull]", itCompact}, {"[itFull, itCustom]", itFull},
+        {"[itCustom]", itCustom}, {"[itDefault, itCompact]", itDefault}};
+    for (const auto& [types, expected] : cases) {
+        Load("  InstallTypes = " + types + "\n");
+        ASSERT_FALSE(Loaded({}));
+        EXPECT_EQ(form_->Install()->ChosenInstallType(), expected) << types;
+    }
+}
+
+TEST_F(InstallEngineTest, AnUnfinishedEntryThatIsNoNumberFailsTheAfterRestartRun) {
+    Load();
+    engine_->FindInstallRecord(true);
+    RegWriteString(rrLocalMachine, engine_->InstallRecordKey() + "\\Unfinished", "FileA", "soon");
+    Load();
+    Loaded({"-r"});
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(messages_[0], "There is an invalid entry for the unfinished install list FileA");
+    EXPECT_EQ(pages_.codes.back(), bcBadInstall);
+    EXPECT_EQ(engine_->ExitCode(), 1);
+}
+
+TEST_F(InstallEngineTest, ARestartRefusedByTheHandlerStillEndsWithoutTheGoodPages) {
+    BuildArchive();
+    Load("  Reboot = True\n");
+    bool asked = false;
+    form_->Install()->OnBeforeReboot = [&](TInstall&, bool& go_on) {
+        asked = true;
+        go_on = false;
+    };
+    ASSERT_FALSE(Loaded({}));
+    engine_->StartRun();
+    EXPECT_TRUE(asked);
+    EXPECT_TRUE(messages_.empty());
+    EXPECT_EQ(std::count(pages_.codes.begin(), pages_.codes.end(), bcGoodInstall), 0);
+    EXPECT_EQ(std::count(pages_.codes.begin(), pages_.codes.end(), bcReboot), 1);
+    EXPECT_EQ(engine_->ExitCode(), kExitForRestart);
+    const std::string entry = RegReadString(rrLocalMachine, kRunOnceKey, "TarnwickUnfinished", "");
+    EXPECT_EQ(entry, "\"" + RunningProgramPath() + "\" -r \"-s" + dir_ + "\"");
+    // The record stays for the run after the restart.
+    EXPECT_TRUE(RegKeyExists(rrLocalMachine, engine_->InstallRecordKey()));
+}
+
+TEST_F(InstallEngineTest, ASpoiledEntryRestoresTheFilesTheRunReplaced) {
+    BuildArchive();
+    // Spoil b.txt's compressed data (the second entry, after a.txt's).
+    {
+        std::fstream f(dir_ + "\\files.1", std::ios::in | std::ios::out | std::ios::binary);
+        f.seekg(0, std::ios::end);
+        const std::streamoff size = f.tellg();
+        f.seekp(size - 20);
+        f.write("\x11\x22\x33\x44\x55\x66\x77\x88", 8);
+    }
+    CreateDirectoryA((dir_ + "\\prod").c_str(), nullptr);
+    WriteAll(dir_ + "\\prod\\b.txt", "old b");
+    Load("  InstallTypes = [itAlways]\n");
+    ASSERT_FALSE(Loaded({}));
+    engine_->StartRun();
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].find(dir_ + "\\prod\\b.txt"), std::string::npos) << messages_[0];
+    EXPECT_NE(messages_[0].find("restored to their previous versions"), std::string::npos) << messages_[0];
+    EXPECT_EQ(ReadAll(dir_ + "\\prod\\b.txt"), "old b");
+    EXPECT_EQ(ReadAll(dir_ + "\\prod\\a.txt"), "archived a\r\n");
+    EXPECT_EQ(GetFileAttributesA((dir_ + "\\prod\\b.txt.~1").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(pages_.codes.back(), bcBadInstall);
+}
+
+}  // namespace
+}  // namespace fnwd
