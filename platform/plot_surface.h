@@ -62,6 +62,7 @@ struct FontSpec {
     bool italic = false;
     bool underline = false;
     int escapement = 0;  // tenths of a degree, counter-clockwise
+    std::uint8_t charset = 0;  // the code page of the text's bytes: 0 ANSI, 161 Greek
     bool operator==(const FontSpec&) const = default;
 };
 

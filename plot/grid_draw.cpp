@@ -17,6 +17,8 @@ namespace {
 // make them is widened by tens, so that positions stay on round values.
 constexpr int MAX_AXIS_POSITIONS = 2000;
 constexpr int LABEL_SPACING = 6;  // device units kept free between neighbouring numbers
+constexpr std::uint8_t GREEK_CHARSET_CODE = 161;
+constexpr char GREEK_PI[] = "\xF0";  // pi in code page 1253
 
 bool usable(double v) { return std::isfinite(v) && v > 0; }
 
@@ -450,6 +452,11 @@ public:
             fonts_.height[role] = slot.measuredHeight > 0 ? slot.measuredHeight : spec.height;
             fonts_.width[role] = slot.averageWidth > 0 ? slot.averageWidth : std::max(1, (spec.height + 1) / 2);
         }
+        if (trigPaper(g_)) {
+            FontSpec pi = gridFontSpec(doc_, FONT_LEGENDS, small);
+            pi.charset = GREEK_CHARSET_CODE;
+            piFont_ = s_.createFont(pi);
+        }
     }
 
     ~GridPainter()
@@ -457,6 +464,8 @@ public:
         for (ObjectId id : fonts_.id)
             if (id)
                 s_.deleteObject(id);
+        if (piFont_)
+            s_.deleteObject(piFont_);
     }
 
     void draw();
@@ -472,8 +481,8 @@ private:
     void labels();
     void annotations();
     void reserveAnnotations();
-    // A legend number; on trig paper the trailing "p" of a multiple of pi is written in the symbol
-    // font, where it reads as the letter pi.
+    // A legend number; on trig paper the trailing "p" of a multiple of pi is written as the letter pi,
+    // in the legend face with the Greek code page (the symbol face of some systems has no pi).
     TextSize legendExtent(const std::string& text);
     void legendOut(int left, int top, const std::string& text);
     bool piSuffix(const std::string& text) const { return trigPaper(g_) && text.size() > 0 && text.back() == 'p'; }
@@ -510,6 +519,7 @@ private:
     const ProgramOptions& options_;
     Fonts fonts_;
     std::vector<DeviceRect> occupied_;  // boxes of texts already drawn
+    ObjectId piFont_ = 0;
 };
 
 void GridPainter::draw()
@@ -857,15 +867,27 @@ void GridPainter::legends()
         occupied_.push_back(box);
         return true;
     };
-    // Labels go where their multiple of the thinning step is; counting from zero keeps 0 among them.
+    // Linear axes show the numbers at multiples of the thinning step (counting from zero keeps 0
+    // among them). Logarithmic axes show the powers of the base first and then whatever fits
+    // between them.
     auto shownAt = [](const std::vector<Number>& numbers, std::size_t i, int k, double interval0) {
-        if (k == 1)
+        if (k == 1 || interval0 <= 0)
             return true;
-        if (interval0 > 0) {
-            double idx = std::round(numbers[i].value / interval0);
-            return std::fmod(std::fabs(idx), double(k)) == 0;
+        double idx = std::round(numbers[i].value / interval0);
+        return std::fmod(std::fabs(idx), double(k)) == 0;
+    };
+    auto drawingOrder = [&](const std::vector<Number>& numbers, Axis axis) {
+        std::vector<std::size_t> order;
+        for (std::size_t i = 0; i < numbers.size(); ++i)
+            order.push_back(i);
+        if (logAxis(g_, axis)) {
+            auto power = [&](std::size_t i) {
+                double e = std::log(numbers[i].value) / g_.lnBase;
+                return std::fabs(e - std::round(e)) < 1e-9;
+            };
+            std::stable_partition(order.begin(), order.end(), power);
         }
-        return i % std::size_t(k) == 0;
+        return order;
     };
 
     // The x axis's 0 labels the origin; a second 0 beside it on the y axis would only repeat it.
@@ -879,10 +901,11 @@ void GridPainter::legends()
         bool above = !visible || g_.areaBottom - r < fontHeight;
         const int k = thinning(numbers, true, fontHeight);
         double interval0 = logAxis(g_, Axis::X) ? 0 : legendInterval(g_, Axis::X, m_);
-        for (std::size_t i = 0; i < numbers.size(); ++i) {
-            const Number& n = numbers[i];
+        for (const Number& n : numbers)
             if (!isZero(n, Axis::X, g_) || logAxis(g_, Axis::X))
                 line(n.pos, r - ty, n.pos, r + ty + 1);
+        for (std::size_t i : drawingOrder(numbers, Axis::X)) {
+            const Number& n = numbers[i];
             if (!shownAt(numbers, i, k, interval0))
                 continue;
             int left;
@@ -914,11 +937,12 @@ void GridPainter::legends()
         const bool leftAligned = !visible || c < g_.areaLeft + 4 * charWidth + 1 || c - 3 - widest < g_.areaLeft;
         const int k = thinning(numbers, false, fontHeight);
         double interval0 = logAxis(g_, Axis::Y) ? 0 : legendInterval(g_, Axis::Y, m_);
-        for (std::size_t i = 0; i < numbers.size(); ++i) {
+        for (const Number& n : numbers)
+            if (!isZero(n, Axis::Y, g_) || logAxis(g_, Axis::Y))
+                line(c - tx, n.pos, c + tx + 1, n.pos);
+        for (std::size_t i : drawingOrder(numbers, Axis::Y)) {
             const Number& n = numbers[i];
             const bool zero = isZero(n, Axis::Y, g_);
-            if (!zero || logAxis(g_, Axis::Y))
-                line(c - tx, n.pos, c + tx + 1, n.pos);
             if ((centred || (originLabelled && visible)) && zero)
                 continue;
             if (!shownAt(numbers, i, k, interval0))
@@ -994,9 +1018,12 @@ TextSize GridPainter::legendExtent(const std::string& text)
         return extent(FONT_LEGENDS, text);
     const std::string number = text.substr(0, text.size() - 1);
     TextSize n = number.empty() ? TextSize{0, 0} : extent(FONT_LEGENDS, number);
-    useFont(FONT_SYMBOLS);
-    TextSize pi = extent(FONT_SYMBOLS, "p");
-    useFont(FONT_LEGENDS);
+    TextSize pi = extent(FONT_LEGENDS, "p");
+    if (piFont_ && !s_.isMetafile()) {
+        s_.select(piFont_);
+        pi = s_.textExtent(GREEK_PI);
+        useFont(FONT_LEGENDS);
+    }
     return {n.cx + pi.cx, std::max(n.cy, pi.cy)};
 }
 
@@ -1013,9 +1040,13 @@ void GridPainter::legendOut(int left, int top, const std::string& text)
         s_.textOut(x, top, number);
         x += extent(FONT_LEGENDS, number).cx;
     }
-    useFont(FONT_SYMBOLS);
-    s_.textOut(x, top, "p");
-    useFont(FONT_LEGENDS);
+    if (piFont_) {
+        s_.select(piFont_);
+        s_.textOut(x, top, GREEK_PI);
+        useFont(FONT_LEGENDS);
+    } else {
+        s_.textOut(x, top, "p");
+    }
 }
 
 void GridPainter::annotations()

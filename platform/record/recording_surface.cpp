@@ -650,11 +650,11 @@ std::string RecordingSurface::svg() const
                    << "\" lengthAdjust=\"spacingAndGlyphs\"";
             if (op.font.escapement)
                 el << " transform=\"rotate(" << -op.font.escapement / 10.0 << ' ' << x << ' ' << y << ")\"";
-            // The symbol font's "p" is the letter pi.
+            // Greek text (code page 1253) uses the letter pi, as the program writes it.
             std::string shown;
-            if (op.font.face == "Symbol") {
+            if (op.font.charset == 161) {
                 for (char c : op.text)
-                    shown += c == 'p' ? std::string("&#960;") : escapeXml(std::string(1, c));
+                    shown += c == '\xF0' ? std::string("&#960;") : escapeXml(std::string(1, c));
             } else {
                 shown = escapeXml(op.text);
             }

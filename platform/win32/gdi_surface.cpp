@@ -89,7 +89,7 @@ ObjectId GdiSurface::createHatchBrush(HatchStyle style, Colour colour)
 ObjectId GdiSurface::createFont(const FontSpec& font)
 {
     return adopt(CreateFontA(-font.height, 0, font.escapement, font.escapement, font.weight, font.italic,
-                             font.underline, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                             font.underline, FALSE, font.charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                              DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, font.face.c_str()));
 }
 
