@@ -24,6 +24,14 @@ bool g_batchAborted = false;
 std::vector<Equation*> g_failed;
 // The stored curves of the family being drawn, so that a repaint during the computation shows them.
 PointBlock* g_familyBlock = nullptr;
+InequalityShader g_shader = nullptr;
+ToolRecordsPainter g_toolPainter = nullptr;
+
+void shadeIfInequality(GraphDoc& doc, Equation& eq, const PointList& boundary)
+{
+    if ((eq.flags & eqflag::Inequality) && g_shader)
+        g_shader(doc, eq, boundary);
+}
 
 std::array<Plotter, 256>& plotters()
 {
@@ -55,6 +63,16 @@ void drawStored(PointBlock* block, const Equation& eq)
         drawPointList(stored.list, eq.flags, eq.colour[0], wideLines(), background());
 }
 
+// A stored curve of the queue: its region first when it is an inequality, then the curve.
+void redrawStored(GraphDoc& doc, Equation& eq)
+{
+    LockedPointList stored(eq.points);
+    if (!stored.valid())
+        return;
+    shadeIfInequality(doc, eq, stored.list);
+    drawPointList(stored.list, eq.flags, eq.colour[0], wideLines(), background());
+}
+
 // Removes the points of a run that did not finish from the work list, so that the next curve starts
 // empty.
 void clearWorkList()
@@ -79,6 +97,8 @@ bool abortRequested() { return baseState(g_drawState) == drawstate::AbortRequest
 int& drawState() { return g_drawState; }
 
 void registerPlotter(GraphKind kind, Plotter plotter) { plotters()[static_cast<std::uint8_t>(kind)] = plotter; }
+void registerInequalityShader(InequalityShader shader) { g_shader = shader; }
+void registerToolRecordsPainter(ToolRecordsPainter painter) { g_toolPainter = painter; }
 Plotter plotterFor(GraphKind kind) { return plotters()[static_cast<std::uint8_t>(kind)]; }
 
 Driver& graphingDriver()
@@ -97,6 +117,12 @@ void Driver::beginDrawing(GraphDoc& doc)
 }
 
 bool Driver::aborted() const { return g_batchAborted || abortRequested(); }
+
+void Driver::redrawToolRecords(GraphDoc& doc)
+{
+    if (g_toolPainter)
+        g_toolPainter(doc);
+}
 
 void Driver::endDrawing(GraphDoc& doc)
 {
@@ -117,7 +143,7 @@ void Driver::graphEquation(GraphDoc& doc, Equation& eq)
 
     if (!printing && !graphed && eq.points) {
         eq.flags |= eqflag::OnGrid;
-        drawStored(eq.points, eq);
+        redrawStored(doc, eq);
         doc.onScreen = static_cast<std::int16_t>(std::min<int>(doc.onScreen + 1, doc.count));
         return;
     }
@@ -179,6 +205,7 @@ void Driver::graphEquation(GraphDoc& doc, Equation& eq)
         }
         const int n = work.count();
         if (n > 1) {
+            shadeIfInequality(doc, eq, work);
             if (!dots)
                 paintRunEnds(work, eq.colour[0]);
             if (eq.flags & eqflag::Strict)
@@ -254,7 +281,9 @@ void redrawAllCurves(GraphDoc& doc)
     setAreaClip(doc.grid);
     for (Equation* e = doc.tail(); e; e = e->previous)
         if ((e->flags & eqflag::OnGrid) && e->points)
-            drawStored(e->points, *e);
+            redrawStored(doc, *e);
+    if (g_toolPainter)
+        g_toolPainter(doc);
     clearClip();
     if (g_drawState != drawstate::Idle)
         g_drawState |= drawstate::RepaintPending;

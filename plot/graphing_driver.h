@@ -48,12 +48,21 @@ using Plotter = int (*)(GraphDoc& doc, Equation& eq, const ExprNode* tree);
 void registerPlotter(GraphKind kind, Plotter plotter);
 Plotter plotterFor(GraphKind kind);
 
+// Hatches the region of an inequality from its boundary's point list; installed by the shading code.
+using InequalityShader = void (*)(GraphDoc& doc, Equation& eq, const PointList& boundary);
+void registerInequalityShader(InequalityShader shader);
+// Draws the tangent lines and integrated regions of the document on the current grid; installed by the
+// analysis tools.
+using ToolRecordsPainter = void (*)(GraphDoc& doc);
+void registerToolRecordsPainter(ToolRecordsPainter painter);
+
 // The program's graphing driver, as the redraw queue calls it.
 class Driver final : public GraphingDriver {
 public:
     void beginDrawing(GraphDoc& doc) override;
     void graphEquation(GraphDoc& doc, Equation& eq) override;
     bool aborted() const override;
+    void redrawToolRecords(GraphDoc& doc) override;
     void endDrawing(GraphDoc& doc) override;
 };
 Driver& graphingDriver();

@@ -634,5 +634,32 @@ TEST_F(GraphingTest, TableOfASecondBranch)
     EXPECT_TRUE(sawRoot);
 }
 
+TEST_F(GraphingTest, InequalitiesAreShadedFromTheirBoundary)
+{
+    static int shaded = 0;
+    static int boundaryPoints = 0;
+    shaded = boundaryPoints = 0;
+    registerInequalityShader([](GraphDoc&, Equation&, const PointList& boundary) {
+        ++shaded;
+        boundaryPoints = boundary.count();
+    });
+    Equation* e = draw("y<x^2");
+    ASSERT_TRUE(e->flags & eqflag::Inequality);
+    EXPECT_EQ(shaded, 1);
+    EXPECT_GT(boundaryPoints, 10);
+    EXPECT_TRUE(e->critical.empty());
+    // A strict inequality's boundary is drawn again, dotted.
+    EXPECT_LT(e->colour[0], 0);
+    // From the stored list, and on every repaint.
+    clearScreen(*doc);
+    redrawNewest(*doc, 1);
+    EXPECT_EQ(shaded, 2);
+    redrawAllCurves(*doc);
+    EXPECT_EQ(shaded, 3);
+    draw("y=x");
+    EXPECT_EQ(shaded, 3);
+    registerInequalityShader(nullptr);
+}
+
 }  // namespace
 }  // namespace qv
