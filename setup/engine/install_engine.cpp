@@ -1,6 +1,7 @@
 #include "install_engine.h"
 
 #include "forms.h"
+#include "net_folders.h"
 #include "path_specifiers.h"
 #include "setup/archive/self_extract.h"
 #include "setup/util/format.h"
@@ -309,8 +310,8 @@ void TInstallEngine::Run() {
 
     if (install_->UseLoadingProgram() && !cmd_.HasSource) throw EInstallError(kNoLoadingProgramPath);
     FindInstallRecord(true);
-    RegDeleteKeyTree(rrLocalMachine, record_key_ + "\\Unfinished");
     if (record_key_.empty()) throw EInstallError(kNoUnfinishedKey);
+    RegDeleteKeyTree(rrLocalMachine, record_key_ + "\\Unfinished");
 
     if (cmd_.SelfExtract) {
         const std::string sfx = AddBackslash(source_folder_) + cmd_.SelfExtractName;
@@ -677,13 +678,8 @@ void TInstallEngine::GroupReceives(TFileContainer& group, int code, void* param)
         Broadcast(group, bcFileProgress, p);
         progress.Done += p->Stats.FileSize;
     } else if (code == ncNeedDisk) {
-        auto* p = static_cast<TDiskParam*>(param);
-        if (group.OnNewDisk && p) {
-            // The group's handler speaks for every file of the group.
-        }
-        Broadcast(group, bcChangeDisk, p);
-    } else if (code == ncReplacingInUse) {
-        Broadcast(group, bcReplacingInUse, param);
+        // The group's own OnNewDisk runs from the disk prompt; here its disk-change pages may show.
+        Broadcast(group, bcChangeDisk, param);
     }
 }
 
@@ -1072,7 +1068,13 @@ void TInstallEngine::BuildMode() {
         install_->SetArchiveFileType(nullptr);
         install_->SetArchiveFile(files1);
         try {
+            file_list_.clear();
+            net_folders_.clear();
+            net_archives_started_.clear();
             CompressTree(*install_, build);
+            // The file list of a web or net distribution lies beside the archives it describes.
+            if (install_->DistributeType() != dtTraditional)
+                for (const std::string& folder : net_folders_) WriteFileList(AddBackslash(folder) + "filelist.lst", file_list_);
         } catch (...) {
             install_->SetArchiveFileType(saved_type);
             install_->SetArchiveFile(saved_file);
@@ -1094,7 +1096,44 @@ void TInstallEngine::CompressTree(TInstallObject& object, const std::string& bui
         if (group->AddToArchive != lzcOnlyAdd && !Trim(archive).empty()) DeleteFileA(archive.c_str());
         for (TInstallObject* helper : group->Helpers()) CompressTree(*helper, build_folder);
     } else if (auto* file = dynamic_cast<TCustomInstallFile*>(&object)) {
-        CompressFile(*file);
+        const TDistributeType dist = install_->DistributeType();
+        if (dist == dtWeb || (dist == dtTraditionalNet && file->Net)) CompressNetFile(*file, build_folder);
+        else CompressFile(*file);
+    }
+}
+
+// A network file goes into the folder of its location: into its own archive when it has its own
+// location or its policy compares versions or dates, else into its group's archive there.
+void TInstallEngine::CompressNetFile(TCustomInstallFile& file, const std::string& build_folder) {
+    const std::string folder = NetArchiveFolder(file, build_folder);
+    ForceDirectories(folder);
+    const bool own = file.NetLocation() != nullptr || file.OverwriteMode == owVersion ||
+                     file.OverwriteMode == owDate || file.OverwriteMode == owVersionDate;
+    TInstallContainer* group = file.Container();
+    const std::string archive =
+        AddBackslash(folder) + (own || !group ? file.Name() : group->Name()) + ".1";
+    // Each archive starts anew in a build; later files of a group are appended.
+    if (net_archives_started_.insert(UpperCase(archive)).second) DeleteFileA(archive.c_str());
+
+    if (file.OnBeforeCompress) file.OnBeforeCompress(file);
+    NotifyUp(file, ncBeforeCompress, nullptr);
+    archive_.SetCompressedFile(archive);
+    archive_.SetFilesToProcess({file.SourcePath()});
+    archive_.Compress(lzcOnlyAdd, file.UniqueID());
+    NotifyUp(file, ncAfterCompress, nullptr);
+    if (file.OnAfterCompress) file.OnAfterCompress(file);
+
+    archive_.SetCompressedFile(archive);
+    const int index = archive_.IndexOfID(file.UniqueID());
+    if (index >= 0) {
+        const TEntryHeader& h = archive_.Headers().GetFileHeaders(index).Header;
+        TFileListRecord record;
+        record.FileSize = h.FileSize;
+        record.FileDate = h.FileDate;
+        record.ComponentName = file.Name();
+        record.Version = h.Version;
+        file_list_.push_back(record);
+        net_folders_.insert(folder);
     }
 }
 

@@ -137,6 +137,7 @@ private:
     void BuildMode();
     void CompressTree(TInstallObject& object, const std::string& build_folder);
     void CompressFile(TCustomInstallFile& file);
+    void CompressNetFile(TCustomInstallFile& file, const std::string& build_folder);
     void FloppyTransfer();
 
     int ShowMessage(const std::string& text, UINT flags = MB_OK | MB_ICONINFORMATION);
@@ -168,7 +169,10 @@ private:
     std::vector<Replaced> replaced_;
     std::string cleanup_batch_;
     std::string status_line_;
-    std::string failed_file_;  // the file being written when the run failed
+    std::string failed_file_;
+    std::vector<TFileListRecord> file_list_;       // build: the files packed for the network
+    std::set<std::string> net_folders_;            // build: folders that hold network archives
+    std::set<std::string> net_archives_started_;   // build: network archives begun in this build  // the file being written when the run failed
 
     static TInstallEngine* activating_;
 };

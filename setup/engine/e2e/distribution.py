@@ -2,6 +2,7 @@
 """Reads a built distribution on its own, without the setup program's code.
 
   distribution.py check BUILD_DIR LOADER SOURCE_ROOT   checks setup.exe, setup.1 and files.1
+  distribution.py filelist FILELIST_LST                 prints the records of a file list
   distribution.py corrupt ARCHIVE_FILE FILE_ID          spoils the compressed data of one entry
                                                         (of the product archive inside setup.exe
                                                         when ARCHIVE_FILE is a setup.exe)
@@ -109,7 +110,22 @@ def corrupt(path, file_id):
     return 1
 
 
+def filelist(path):
+    data = open(path, "rb").read()
+    (count,) = struct.unpack_from("<i", data, 0)
+    assert len(data) == 4 + 72 * count, "file list size"
+    for i in range(count):
+        r = data[4 + 72 * i: 4 + 72 * (i + 1)]
+        size, date = struct.unpack_from("<id", r, 0)
+        name = r[12:52].split(b"\0")[0].decode("latin-1")
+        version = r[52:72].split(b"\0")[0].decode("latin-1")
+        print(f"{name}\t{size}\t{date:.8f}\t{version}")
+    return 0
+
+
 if __name__ == "__main__":
+    if sys.argv[1] == "filelist":
+        sys.exit(filelist(sys.argv[2]))
     if sys.argv[1] == "check":
         sys.exit(check(*sys.argv[2:5]))
     if sys.argv[1] == "corrupt":

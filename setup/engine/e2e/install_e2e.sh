@@ -27,9 +27,12 @@ stage() { "$SRC/setup/testproduct/stage-product.sh" "$PREFIX" "$BUILD" "$1"; }
 # A copy of fnwdsetup.exe in the kit whose built-in configuration gives the two program files an
 # overwrite policy and shared-DLL counting.
 use_policy() {
-  local cfg=$WORK/policy.cfg
-  sed -e "s/^  FileName = 'fnwd32.exe'\$/&\n  OverwriteMode = $1\n  UpdateDLLCounter = True/" \
-      -e "s/^  FileName = 'fnwd32.dat'\$/&\n  OverwriteMode = $1/" "$SRC/setup/app/fenwold.cfg" > "$cfg"
+  use_config -e "s/^  FileName = 'fnwd32.exe'\$/&\n  OverwriteMode = $1\n  UpdateDLLCounter = True/" \
+             -e "s/^  FileName = 'fnwd32.dat'\$/&\n  OverwriteMode = $1/"
+}
+use_config() {  # use_config SED-ARGS...: the shipped configuration edited by sed
+  local cfg=$WORK/edited.cfg
+  sed "$@" "$SRC/setup/app/fenwold.cfg" > "$cfg"
   cp "$BUILD/setup/app/fnwdsetup.exe" "$kit/fnwdsetup.exe"
   [[ $(run_win 60 "$helper" setres "$(win_path "$kit/fnwdsetup.exe")" FNWD_CONFIG "$(win_path "$cfg")") == 0 ]]
 }
@@ -105,6 +108,18 @@ install)
   check "a second run succeeds" said "$good"
   check "uninstall entries continue after the stored count" test "$(reg_value "$uninstall_key" Entries)" = 0xa
   check "File7 is fnwd32.exe again" test "$(reg_value "$uninstall_key" File7)" = 'C:\Program Files\Brackwater\fnwd32.exe'
+
+  # A web distribution: every file is packed for the server, beside the file list.
+  check "configuration with a web distribution built in" use_config -e "s/^  NetLocation = NetLocation\$/&\n  DistributeType = dtWeb/"
+  rm -rf "$C/build"
+  rc=$(run_win 120 "$kit/fnwdsetup.exe" -b)
+  check "web build ends with code 0 (got $rc)" test "$rc" = 0
+  net="$C/build/www.brackwater.example/HTTP"
+  check "the group's archive lies in the location's folder" test -f "$net/Install1.1"
+  check "no product archive is embedded" test ! -e "$C/build/files.1"
+  python3 "$SRC/setup/engine/e2e/distribution.py" filelist "$net/filelist.lst" > "$WORK/filelist.txt"
+  check "filelist.lst names the five files" test "$(cut -f1 "$WORK/filelist.txt" | sort | tr '\n' ' ')" = "InstallFile InstallFile1 InstallFile2 InstallFile4 UninstallEXE "
+  check "filelist.lst carries the program's version" grep -qP '^InstallFile\t101594\t.*\t1.90.0.0$' "$WORK/filelist.txt"
   ;;
 
 overwrite)
