@@ -52,6 +52,9 @@ void paint(HWND window)
             if (!g_thumbTracking)
                 qv::redrawAllCurves(*doc);
             surface.select(previous);
+            // A curve being computed goes on with its own pen.
+            if (qv::curveOutput().curvePen)
+                surface.select(qv::curveOutput().curvePen);
         } else {
             RECT client;
             GetClientRect(window, &client);
