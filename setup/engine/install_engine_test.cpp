@@ -80,7 +80,7 @@ protected:
     }
 
     // The configuration: two files into <dir>\prod from <dir>\files.1.
-    void Load(const std::string& install_extra = "") {
+    void Load(const std::string& install_extra = "", const std::string& files = "") {
         const std::string cfg =
             "form Form1: TForm1\n  Caption = 'Engine test'\nend\n"
             "object psInstallSource: TpsInstallSource\nend\n"
@@ -89,14 +89,7 @@ protected:
             "object psContainerArchiveFile: TpsContainerArchiveFile\nend\n"
             "object Install1: TInstall\n  DestDir = '\\prod'\n  DestDirType = psInstallSource\n"
             "  ArchiveFileType = psMainArchiveFile\n  Information.ProductName = '" + std::string(kProduct) + "'\n"
-            "  RunAutomatic = False\n" + install_extra + "end\n"
-            "object FileA: TInstallFile\n  Container = Install1\n  FileName = 'a.txt'\n  DestName = 'a.txt'\n"
-            "  IncludeFromDir = '" + dir_ + "\\src'\n  UniqueID = 1\n  DestDirType = psContainerDestDir\n"
-            "  ArchiveFileType = psContainerArchiveFile\n  OverwriteMode = owVersion\n  RegisterAsHelp = True\n"
-            "  UpdateDLLCounter = True\nend\n"
-            "object FileB: TInstallFile\n  Container = Install1\n  FileName = 'b.txt'\n  DestName = 'b.txt'\n"
-            "  IncludeFromDir = '" + dir_ + "\\src'\n  UniqueID = 2\n  DestDirType = psContainerDestDir\n"
-            "  ArchiveFileType = psContainerArchiveFile\nend\n";
+            "  RunAutomatic = False\n" + install_extra + "end\n" + (files.empty() ? DefaultFiles() : files);
         form_ = LoadConfiguration(cfg, env_);
         engine_ = std::make_unique<TInstallEngine>(*form_, nullptr);
         engine_->SetPages(&pages_);
@@ -104,6 +97,16 @@ protected:
             messages_.push_back(text);
             return IDOK;
         };
+    }
+    std::string DefaultFiles() const {
+        return
+            "object FileA: TInstallFile\n  Container = Install1\n  FileName = 'a.txt'\n  DestName = 'a.txt'\n"
+            "  IncludeFromDir = '" + dir_ + "\\src'\n  UniqueID = 1\n  DestDirType = psContainerDestDir\n"
+            "  ArchiveFileType = psContainerArchiveFile\n  OverwriteMode = owVersion\n  RegisterAsHelp = True\n"
+            "  UpdateDLLCounter = True\nend\n"
+            "object FileB: TInstallFile\n  Container = Install1\n  FileName = 'b.txt'\n  DestName = 'b.txt'\n"
+            "  IncludeFromDir = '" + dir_ + "\\src'\n  UniqueID = 2\n  DestDirType = psContainerDestDir\n"
+            "  ArchiveFileType = psContainerArchiveFile\nend\n";
     }
 
     void BuildArchive() {
@@ -246,6 +249,29 @@ TEST_F(InstallEngineTest, ASpoiledEntryRestoresTheFilesTheRunReplaced) {
     EXPECT_EQ(ReadAll(dir_ + "\\prod\\a.txt"), "archived a\r\n");
     EXPECT_EQ(GetFileAttributesA((dir_ + "\\prod\\b.txt.~1").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(pages_.codes.back(), bcBadInstall);
+}
+
+TEST_F(InstallEngineTest, RegistersAServerAndRecordsItForTheUninstaller) {
+    char cwd[MAX_PATH + 1];
+    GetCurrentDirectoryA(sizeof cwd, cwd);
+    ASSERT_TRUE(CopyFileA((std::string(cwd) + "\\fnwd_activex_stub.dll").c_str(), (dir_ + "\\src\\stub.dll").c_str(),
+                          FALSE));
+    TTrnwCompress archive;
+    archive.SetCompressedFile(dir_ + "\\files.1");
+    archive.SetFilesToProcess({dir_ + "\\src\\stub.dll"});
+    archive.Compress(lzcOverwrite, 7);
+    RegDeleteKeyTree(rrLocalMachine, "\\Software\\FnwdActiveXStub");
+    Load("", "object Server: TInstallFile\n  Container = Install1\n  FileName = 'stub.dll'\n  DestName = 'stub.dll'\n"
+             "  IncludeFromDir = '" + dir_ + "\\src'\n  UniqueID = 7\n  DestDirType = psContainerDestDir\n"
+             "  ArchiveFileType = psContainerArchiveFile\n  ActiveX = True\nend\n");
+    ASSERT_FALSE(Loaded({}));
+    engine_->StartRun();
+    EXPECT_TRUE(messages_.empty()) << messages_.front();
+    EXPECT_EQ(RegReadInteger(rrLocalMachine, "\\Software\\FnwdActiveXStub", "Registered", 0), 1);
+    const std::string key = std::string(kUninstallRoot) + kProduct + "\\ActiveX";
+    EXPECT_EQ(RegReadInteger(rrLocalMachine, key, "Entries", 0), 1);
+    EXPECT_EQ(RegReadString(rrLocalMachine, key, "File1", ""), dir_ + "\\prod\\stub.dll;0");
+    RegDeleteKeyTree(rrLocalMachine, "\\Software\\FnwdActiveXStub");
 }
 
 }  // namespace
