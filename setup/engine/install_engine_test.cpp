@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <sstream>
 
@@ -46,9 +47,11 @@ void RemoveTree(const std::string& folder) {
 struct RecordingPages : TInstallPages {
     std::vector<int> codes;               // broadcasts to the TInstall
     int last_group_percent = -1;          // of the TInstall's file progress
+    int cancel_on = 0;                    // the user cancels the page of this code
     void Broadcast(TInstallContainer& sender, int code, void* param) override {
         if (!dynamic_cast<TInstall*>(&sender)) return;
         codes.push_back(code);
+        if (code == cancel_on) throw EAIUserAbort();
         if (code == bcFileProgress && param)
             last_group_percent = static_cast<TFileStatusParam*>(param)->GroupPercentDone;
     }
@@ -272,6 +275,65 @@ TEST_F(InstallEngineTest, RegistersAServerAndRecordsItForTheUninstaller) {
     EXPECT_EQ(RegReadInteger(rrLocalMachine, key, "Entries", 0), 1);
     EXPECT_EQ(RegReadString(rrLocalMachine, key, "File1", ""), dir_ + "\\prod\\stub.dll;0");
     RegDeleteKeyTree(rrLocalMachine, "\\Software\\FnwdActiveXStub");
+}
+
+TEST_F(InstallEngineTest, CancellingAPageEndsQuietlyWithTheBadPagesAndNoRecord) {
+    BuildArchive();
+    Load();
+    pages_.cancel_on = bcBeforeInstall;
+    ASSERT_FALSE(Loaded({}));
+    engine_->StartRun();
+    EXPECT_TRUE(messages_.empty());
+    EXPECT_EQ(pages_.codes.back(), bcBadInstall);
+    EXPECT_FALSE(RegKeyExists(rrLocalMachine, kInstallRecordRoot));
+    EXPECT_EQ(GetFileAttributesA((dir_ + "\\prod").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_FALSE(engine_->Running());
+}
+
+TEST_F(InstallEngineTest, AHeldFileWithAnUndecidableDateIsWrittenBesideItForTheRestart) {
+    BuildArchive();
+    CreateDirectoryA((dir_ + "\\prod").c_str(), nullptr);
+    WriteAll(dir_ + "\\prod\\b.txt", "old b");
+    WriteAll(dir_ + "\\prod\\b.1", "taken");
+    HANDLE held = CreateFileA((dir_ + "\\prod\\b.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    Load("", "object FileB: TInstallFile\n  Container = Install1\n  FileName = 'b.txt'\n  DestName = 'b.txt'\n"
+             "  IncludeFromDir = '" + dir_ + "\\src'\n  UniqueID = 2\n  DestDirType = psContainerDestDir\n"
+             "  ArchiveFileType = psContainerArchiveFile\n  OverwriteMode = owDate\nend\n");
+    ASSERT_FALSE(Loaded({}));
+    engine_->StartRun();
+    CloseHandle(held);
+
+    // The date comparison cannot open the held file: the file is replaced, beside the old one
+    // under the first free numbered name.
+    EXPECT_EQ(ReadAll(dir_ + "\\prod\\b.txt"), "old b");
+    EXPECT_EQ(ReadAll(dir_ + "\\prod\\b.1"), "taken");
+    EXPECT_EQ(ReadAll(dir_ + "\\prod\\b.2"), std::string(50000, 'b'));
+    EXPECT_TRUE(form_->Install()->Reboot);
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(messages_[0], "Could not reboot windows. Please manually reboot windows.");
+    EXPECT_EQ(engine_->ExitCode(), kExitForRestart);
+    const std::string record = engine_->InstallRecordKey();
+    EXPECT_EQ(RegReadString(rrLocalMachine, record + "\\Unfinished", "FileB", ""), "0");
+    EXPECT_NE(RegReadString(rrLocalMachine, kRunOnceKey, "TarnwickUnfinished", "").find(" -r "), std::string::npos);
+    // The uninstaller removes the file under its own name.
+    EXPECT_EQ(RegReadString(rrLocalMachine, std::string(kUninstallRoot) + kProduct + "\\Files", "File1", ""),
+              dir_ + "\\prod\\b.txt");
+
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0,
+                            KEY_READ | KEY_WRITE, &key),
+              ERROR_SUCCESS);
+    char data[8192] = {};
+    DWORD size = sizeof data - 2;
+    ASSERT_EQ(RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size),
+              ERROR_SUCCESS);
+    std::string pending(data, size);
+    for (char& c : pending) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    EXPECT_NE(pending.find("B.2"), std::string::npos);
+    EXPECT_NE(pending.find("B.TXT"), std::string::npos);
+    RegDeleteValueA(key, "PendingFileRenameOperations");
+    RegCloseKey(key);
 }
 
 }  // namespace
