@@ -851,7 +851,7 @@ void TInstallEngine::FileProgress(TCustomInstallFile& file, const TlzhFileStats&
 }
 
 void TInstallEngine::DiskPrompt(TCustomInstallFile& file, TTrnwCompress& archive, int disk, std::string& path) {
-    TDiskParam p{disk, RemoveBackslash(path)};
+    TDiskParam p{disk, RemoveBackslash(path), &file};
     if (file.OnNewDisk) file.OnNewDisk(file, disk, p.Folder);
     file.Tag = 0;
     NotifyUp(file, ncNeedDisk, &p);

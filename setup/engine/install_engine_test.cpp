@@ -48,10 +48,18 @@ struct RecordingPages : TInstallPages {
     std::vector<int> codes;               // broadcasts to the TInstall
     int last_group_percent = -1;          // of the TInstall's file progress
     int cancel_on = 0;                    // the user cancels the page of this code
+    std::string disk_folder;              // the disk-change page points here
+    std::vector<int> disks;
     void Broadcast(TInstallContainer& sender, int code, void* param) override {
         if (!dynamic_cast<TInstall*>(&sender)) return;
         codes.push_back(code);
         if (code == cancel_on) throw EAIUserAbort();
+        if (code == bcChangeDisk && param && !disk_folder.empty()) {
+            auto* disk = static_cast<TDiskParam*>(param);
+            disks.push_back(disk->DiskNumber);
+            disk->Folder = disk_folder;
+            disk->File->Tag = 1;
+        }
         if (code == bcFileProgress && param)
             last_group_percent = static_cast<TFileStatusParam*>(param)->GroupPercentDone;
     }
@@ -334,6 +342,34 @@ TEST_F(InstallEngineTest, AHeldFileWithAnUndecidableDateIsWrittenBesideItForTheR
     EXPECT_NE(pending.find("B.TXT"), std::string::npos);
     RegDeleteValueA(key, "PendingFileRenameOperations");
     RegCloseKey(key);
+}
+
+TEST_F(InstallEngineTest, TheDiskChangePageFindsTheNextVolume) {
+    {
+        TTrnwCompress whole;
+        whole.SetCompressedFile(dir_ + "\\whole.1");
+        whole.SetFilesToProcess({dir_ + "\\src\\a.txt"});
+        whole.Compress(lzcOverwrite, 1);
+        whole.SetFilesToProcess({dir_ + "\\src\\b.txt"});
+        whole.Compress(lzcOnlyAdd, 2);
+        // Volume 1 ends inside b.txt's data; volume 2 goes to another "disk".
+        CreateDirectoryA((dir_ + "\\disk2").c_str(), nullptr);
+        whole.DiskCapacity = [](const std::string& path) -> int64_t {
+            return SameText(ExtractFileName(path), "files.1") ? 5 + 2 * 172 + 40 : -1;
+        };
+        whole.OnNewDisk = [](TTrnwCompress&, int, std::string&) {};
+        whole.SplitToVolumes(dir_, "files.1");
+    }
+    ASSERT_TRUE(MoveFileA((dir_ + "\\files.2").c_str(), (dir_ + "\\disk2\\files.2").c_str()));
+    ASSERT_NE(GetFileAttributesA((dir_ + "\\disk2\\files.2").c_str()), INVALID_FILE_ATTRIBUTES);
+    Load();
+    pages_.disk_folder = dir_ + "\\disk2";
+    ASSERT_FALSE(Loaded({}));
+    engine_->StartRun();
+    EXPECT_TRUE(messages_.empty()) << messages_.front();
+    EXPECT_EQ(pages_.disks, std::vector<int>{2});
+    EXPECT_EQ(ReadAll(dir_ + "\\prod\\a.txt"), "archived a\r\n");
+    EXPECT_EQ(ReadAll(dir_ + "\\prod\\b.txt"), std::string(50000, 'b'));
 }
 
 }  // namespace

@@ -68,7 +68,8 @@ struct TDownloadStatusParam {
 
 struct TDiskParam {
     int DiskNumber = 0;
-    std::string Folder;  // the dialog may change it
+    std::string Folder;                  // the dialog may change it
+    TCustomInstallFile* File = nullptr;  // a dialog that handled the request sets the file's Tag
 };
 
 struct TMessageParam {
