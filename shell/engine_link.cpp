@@ -115,6 +115,10 @@ public:
                 qv::userInterface().beep();
         }
         qv::graphingDriver().endDrawing(doc);
+        if (g_shell.closeAfterDrawing && g_shell.main) {
+            g_shell.closeAfterDrawing = false;
+            PostMessageA(g_shell.main, WM_CLOSE, 0, 0);
+        }
     }
 };
 

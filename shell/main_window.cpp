@@ -359,10 +359,15 @@ void handleSize(WPARAM type, LPARAM lParam)
 void closeMainWindow(HWND window)
 {
     if (!isIdle()) {
+        // Once confirmed, the close waits for the drawing to stop: the end of the run posts it again.
+        if (g_shell.closeAfterDrawing)
+            return;
         const int answer = MessageBoxA(window, loadString(IDS_EXITWHILEDRAWING).c_str(), "Exit Quorvex",
                                        MB_YESNO | MB_DEFBUTTON2 | MB_ICONHAND);
-        if (answer == IDYES) {
+        if (answer == IDYES && !isIdle()) {
             qv::drawState() = qv::drawstate::AbortRequested;
+            g_shell.closeAfterDrawing = true;
+        } else if (answer == IDYES) {
             PostMessageA(window, WM_CLOSE, 0, 0);
         }
         return;

@@ -49,6 +49,7 @@ struct Shell {
     SIZE rememberedSize{};
     bool wasMinimized = false;
     int toolMode = 0;
+    bool closeAfterDrawing = false;  // the user confirmed closing while a graph was drawn
     std::string statusText;
     int statusCategory = 15;
     qv::GdiSurface* graphSurface = nullptr;  // over the graph window's own device context

@@ -241,6 +241,35 @@ int main(int argc, char** argv)
     shot = graphShot();
     check(shot.count(CURVE_1, 0, 0, shot.width, shot.height) > 50, "Redraw All draws it again");
 
+    // The list's selection names the entry and whether it is on screen.
+    SendMessageA(g_field, CB_SETCURSEL, 0, 0);
+    PostMessageA(g_bar, WM_COMMAND, MAKEWPARAM(803, CBN_SELCHANGE), reinterpret_cast<LPARAM>(g_field));
+    check(waitStatus("ON SCREEN: "), "selecting the entry tells it is on screen (\"" + text(g_status) + "\")");
+
+    // Print Tables shows the Printout window with the coordinates of the next graph.
+    HWND printout = findChild(g_main, "ListBox");
+    command(g_main, 5003);
+    Sleep(300);
+    check(printout && IsWindowVisible(printout), "Print Tables shows the Printout window");
+    graph("y=x/2");
+    waitIdle();
+    const LRESULT rows = printout ? SendMessageA(printout, LB_GETCOUNT, 0, 0) : 0;
+    check(rows > 5, "the Printout window holds the table (" + std::to_string(rows) + " lines)");
+    captureWindow(g_main).save(artefact("print_tables.bmp"));
+    command(g_main, 5003);
+    Sleep(300);
+    check(printout && !IsWindowVisible(printout), "Print Tables off hides it");
+
+    // Delete takes the line out of the queue; Redraw All does not bring it back.
+    setText(g_field, "y=x/2");
+    command(g_main, 2004);
+    Sleep(300);
+    check(SendMessageA(g_field, CB_GETCOUNT, 0, 0) == 1, "Delete Equation removes it from the list");
+    command(g_main, 2002);
+    waitIdle();
+    shot = graphShot();
+    check(shot.count(CURVE_1, 0, 0, shot.width, shot.height) > 50, "Redraw All after Delete keeps the parabola");
+
     // A long drawing: Enter pauses, Enter resumes, Enter and ESC abort.
     graph("y=a*x^2/100 {a: 1, 400, 0.01}");
     Sleep(700);
@@ -302,15 +331,46 @@ int main(int argc, char** argv)
     check(SendMessageA(g_field, CB_GETCOUNT, 0, 0) >= 1, "Open brings the equations back");
     shot = graphShot();
     shot.save(artefact("reopened.bmp"));
-    // The document keeps the colour the curve had when it was saved.
-    const int curvePixels = shot.count(CURVE_1, 0, 0, shot.width, shot.height) + shot.count(0xFF0000, 0, 0, shot.width, shot.height);
+    // The colour is the next of the program's colour counter.
+    int curvePixels = 0;
+    for (uint32_t colour : {0xFF00FFu, 0xFF0000u, 0x00FFFFu, 0xFFFF00u, 0x0000FFu})
+        curvePixels += shot.count(colour, 0, 0, shot.width, shot.height);
     check(curvePixels > 50, "the reopened document is drawn");
 
-    // Closing a modified document asks to save.
-    graph("y=2*x+1");
+    // Open with Merge file ticked adds the file's equations to the document.
+    const std::string morePath = dir + "\\more.gr";
+    {
+        FILE* f = std::fopen(morePath.c_str(), "wb");
+        if (f) {
+            std::fputs("[equations]\ny=2*x+1\n", f);
+            std::fclose(f);
+        }
+    }
+    const LRESULT before = SendMessageA(g_field, CB_GETCOUNT, 0, 0);
+    command(g_main, 1002);
+    HWND openDialog = quorvex.waitForWindow("#32770", "Open Graph Document", 15000);
+    HWND mergeBox = openDialog ? findChildById(openDialog, 1101) : nullptr;
+    check(mergeBox && text(mergeBox) == "&Merge file", "the Open dialog has the Merge file box");
+    if (mergeBox)
+        SendMessageA(mergeBox, BM_SETCHECK, BST_CHECKED, 0);
+    check(answerFileDialog("Open Graph Document", morePath), "Open dialog answered for the merge");
     waitIdle();
+    Sleep(300);
+    waitIdle();
+    check(SendMessageA(g_field, CB_GETCOUNT, 0, 0) == before + 1, "Merge adds the file's equation");
+    check(text(g_main) == "Quorvex for Win32 - parabola.gr", "Merge keeps the document's name (\"" + text(g_main) + "\")");
     captureWindow(g_main).save(artefact("two_graphs.bmp"));
+
+    // Closing while drawing, answered Yes, stops the drawing and then asks to save.
+    graph("y=a*x^2/100 {a: 1, 400, 0.01}");
+    Sleep(500);
     PostMessageA(g_main, WM_CLOSE, 0, 0);
+    box = quorvex.waitForWindow("#32770", "Exit Quorvex", 10000);
+    check(box && messageText(box) == "Quorvex is drawing a graph right now. Are you sure you want to exit?",
+          "closing while drawing asks again");
+    if (box)
+        click(GetDlgItem(box, IDYES));
+    Sleep(800);
     box = quorvex.waitForWindow("#32770", "Exit Quorvex", 10000);
     check(box != nullptr, "closing asks to save");
     if (box) {
