@@ -214,5 +214,29 @@ int main(int argc, char** argv)
         check((GetWindowLongA(s.graph, GWL_STYLE) & WS_HSCROLL) != 0, "the saved setup brings the scroll bars back");
         exitProgram(s, "second /i:");
     }
+    {  // A queue of "maxeqs" equations drops its oldest for a new one; the lines are typed and entered.
+        const std::string small = dir + "\\three.ini";
+        check(writeFile(small, "[options]\nmaxeqs=3\n"), "three.ini written");
+        Program p(exe + " /i:" + small, dir);
+        Session s{&p};
+        check(attach(s), "start with maxeqs=3");
+        HWND edit = findChild(s.field, "Edit");
+        for (const char* line : {"y=1", "y=2", "y=3", "y=4"}) {
+            setText(s.field, line);
+            PostMessageA(edit, WM_KEYDOWN, VK_RETURN, 1);
+            PostMessageA(edit, WM_KEYUP, VK_RETURN, 0xC0000001);
+            waitIdle(s);
+        }
+        check(listCount(s) == 3, "the queue holds 3 (" + std::to_string(listCount(s)) + ")");
+        // Selecting an entry shows its text in the field (list texts do not cross processes whole).
+        SendMessageA(s.field, CB_SETCURSEL, 0, 0);
+        const std::string first = text(s.field);
+        SendMessageA(s.field, CB_SETCURSEL, 2, 0);
+        const std::string last = text(s.field);
+        check(first == "y=4" && last == "y=2",
+              std::string("newest first, the oldest dropped (\"") + first + "\" .. \"" + last + "\")");
+        captureWindow(s.main).save(artefact("maxeqs.bmp"));
+        exitProgram(s, "maxeqs");
+    }
     return finish();
 }
