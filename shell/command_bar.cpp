@@ -382,9 +382,10 @@ void graphCommand()
         ranges.yMin = ranges.xMin;
         ranges.yMax = ranges.xMax;
     }
-    const int before = doc->count;
+    // A full queue drops its oldest entry, so the count alone does not tell that a line joined.
+    const qv::Equation* before = doc->queueHead;
     const qv::ParseStatus status = qv::addLine(*doc, text, ranges);
-    if (status != 0 || doc->count == before || !doc->queueHead)
+    if (status != 0 || !doc->queueHead || doc->queueHead == before)
         return;
     qv::GraphingDriver& driver = program.driverOrNone();
     driver.beginDrawing(*doc);

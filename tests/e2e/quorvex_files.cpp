@@ -235,7 +235,10 @@ int main(int argc, char** argv)
         const std::string last = text(s.field);
         check(first == "y=4" && last == "y=2",
               std::string("newest first, the oldest dropped (\"") + first + "\" .. \"" + last + "\")");
-        captureWindow(s.main).save(artefact("maxeqs.bmp"));
+        Bitmap shot = graphShot(s);
+        shot.save(artefact("maxeqs.bmp"));
+        // Graph colours of the Gray scheme given in turn: magenta, white, red, then cyan for the fourth.
+        check(shot.count(0x00FFFF, 0, 0, shot.width, shot.height) > shot.width / 2, "the fourth line is drawn");
         exitProgram(s, "maxeqs");
     }
     return finish();
