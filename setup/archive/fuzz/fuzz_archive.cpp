@@ -100,5 +100,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const std::string name = e.path().filename().string();
         if (name.rfind("~fw", 0) == 0 && !entry_names.count(name)) std::abort();  // a temporary file left behind
     }
+    RemoveWorkDir();  // libFuzzer may end the process without running atexit handlers
     return 0;
 }
