@@ -20,7 +20,9 @@ class UserInterface {
   virtual void beep() = 0;
   // Handles the window messages that are pending while a graph is being drawn, and returns the
   // drawing state as the user left it (pause, resume, abort request, repaint). noYield: handle only
-  // what is there, without letting other programs run. The default handles nothing.
+  // what is there, without letting other programs run. While the state is paused the drawing loop keeps
+  // calling this until the state changes, so a pump should then wait for the next message rather than
+  // return at once. The default handles nothing.
   virtual int pumpMessages(int drawState, bool /*noYield*/) { return drawState; }
 };
 

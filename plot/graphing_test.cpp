@@ -661,5 +661,65 @@ TEST_F(GraphingTest, InequalitiesAreShadedFromTheirBoundary)
     registerInequalityShader(nullptr);
 }
 
+TEST_F(GraphingTest, CurveStartsWhereItsDomainOfDefinitionBegins)
+{
+    // Errors left of 0 are skipped; the curve is traced back to 0 and starts a run there.
+    Equation* e = draw("y=sqrt(x)*2");
+    const GridSetup& g = doc->grid;
+    const int origin = g.worldToDevice(0, 0).x;
+    std::vector<DevicePoint> plain;
+    for (DevicePoint p : entries(*e))
+        if (!isMarker(p))
+            plain.push_back(p);
+    ASSERT_FALSE(plain.empty());
+    EXPECT_LE(std::abs(plain.front().x - origin), 1);
+    EXPECT_EQ(runs(*e), 1);
+    expectCurveFollows([](double x) { return x > 0.05 ? 2 * std::sqrt(x) : NAN; }, 1, 0.1, 7.9);
+}
+
+TEST_F(GraphingTest, PrintingComputesOnlyWhatIsOnScreen)
+{
+    static int plotterCalls = 0;
+    plotterCalls = 0;
+    registerPlotter(GraphKind::Cartesian, [](GraphDoc& d, Equation& e, const ExprNode* t) {
+        ++plotterCalls;
+        return plotCartesian(d, e, t);
+    });
+    Equation* shown = draw("y=x/4");
+    Equation* hidden = add("y=-x/4");
+    ASSERT_EQ(plotterCalls, 1);
+    documentProgram().printing = true;
+    const std::int16_t onScreen = doc->onScreen;
+    redrawNewest(*doc, 2);
+    documentProgram().printing = false;
+    EXPECT_EQ(plotterCalls, 2);  // the graphed one again, at the printer's resolution; not the hidden one
+    EXPECT_NE(shown->points, nullptr);
+    EXPECT_EQ(hidden->points, nullptr);
+    EXPECT_EQ(doc->onScreen, onScreen);
+}
+
+TEST_F(GraphingTest, HogCpuPumpsWithoutYielding)
+{
+    struct Seen : UserInterface {
+        void messageBox(const std::string&) override {}
+        void statusLine(const std::string&, int) override {}
+        void beep() override {}
+        int pumpMessages(int state, bool noYield) override
+        {
+            (noYield ? yielding[0] : yielding[1])++;
+            return state;
+        }
+        int yielding[2] = {0, 0};
+    } seen;
+    installUserInterface(&seen);
+    draw("y=x");
+    EXPECT_GT(seen.yielding[1], 0);
+    EXPECT_EQ(seen.yielding[0], 0);
+    programOptions().hogCPU = true;
+    draw("y=2*x");
+    EXPECT_GT(seen.yielding[0], 0);
+    installUserInterface(&ui);
+}
+
 }  // namespace
 }  // namespace qv
