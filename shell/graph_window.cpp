@@ -45,6 +45,11 @@ void paint(HWND window)
     if (!program.printing && !IsRectEmpty(&ps.rcPaint)) {
         if (doc && g_shell.graphSurface && rangeComplete(doc->grid)) {
             qv::GdiSurface& surface = *g_shell.graphSurface;
+            // A curve being computed keeps its pen: the stored curves drawn here make and release their own.
+            qv::CurveOutput& out = qv::curveOutput();
+            const qv::ObjectId runningPen = out.curvePen;
+            const qv::Colour runningColour = out.curveColour;
+            out.curvePen = 0;
             const qv::ObjectId previous = surface.select(surface.stockObject(qv::StockObject::WhitePen));
             if (g_shell.toolMode == 0)
                 doc->grid.selection = qv::SelectionRect{};
@@ -52,9 +57,10 @@ void paint(HWND window)
             if (!g_thumbTracking)
                 qv::redrawAllCurves(*doc);
             surface.select(previous);
-            // A curve being computed goes on with its own pen.
-            if (qv::curveOutput().curvePen)
-                surface.select(qv::curveOutput().curvePen);
+            out.curvePen = runningPen;
+            out.curveColour = runningColour;
+            if (runningPen)
+                surface.select(runningPen);
         } else {
             RECT client;
             GetClientRect(window, &client);
