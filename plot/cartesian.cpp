@@ -412,8 +412,11 @@ int plotCartesian(GraphDoc& doc, Equation& eq, const ExprNode* tree)
 
         const double before = v;
         v += dir * h;
-        if (v == before && dir == 1)
-            h = std::max(h * 2, std::fabs(v) * 1e-12 + 1e-300), v += h;
+        // A step below the resolution of v would leave the walk standing still.
+        if (v == before && dir == 1) {
+            h = std::max(h * 2, std::fabs(v) * 1e-12 + 1e-300);
+            v += h;
+        }
         if (dir == 1 && v >= walkEnd) {
             if (band == BAND_INSIDE) {
                 band = BAND_LAST;
