@@ -16,6 +16,7 @@ namespace {
 // More positions than this along one axis cannot be told apart on any screen; a step that would
 // make them is widened by tens, so that positions stay on round values.
 constexpr int MAX_AXIS_POSITIONS = 2000;
+constexpr int MAX_POLAR_CIRCLES = 500;
 constexpr int LABEL_SPACING = 6;  // device units kept free between neighbouring numbers
 constexpr std::uint8_t GREEK_CHARSET_CODE = 161;
 constexpr char GREEK_PI[] = "\xF0";  // pi in code page 1253
@@ -689,10 +690,14 @@ void GridPainter::polarGrid(bool dots)
                                        std::max(std::fabs(g_.yMin), std::fabs(g_.yMax)));
     double k = std::max(0.0, std::floor(nearest / s));
     const bool axesDrawn = (g_.paperFlags & PAPER_AXES) != 0;
-    if (dots) {
+    // Circles closer together than a couple of device units would only fill the area.
+    const double apartX = s * (g_.areaRight - g_.areaLeft) / (g_.xMax - g_.xMin);
+    const double apartY = s * (g_.areaBottom - g_.areaTop) / (g_.yMax - g_.yMin);
+    const bool circles = std::max(apartX, apartY) >= 2;
+    if (dots && circles) {
         const double first = axesDrawn ? 0.5235987756 : 0;
         const double last = axesDrawn ? 1.5707963268 : 1.5807963268;
-        for (int i = 0; i < MAX_AXIS_POSITIONS; ++i, k += 1) {
+        for (int i = 0; i < MAX_POLAR_CIRCLES; ++i, k += 1) {
             double r = k * s;
             if (r >= R + s || r > farthest + s)
                 break;
@@ -709,7 +714,12 @@ void GridPainter::polarGrid(bool dots)
         }
         return;
     }
-    for (int i = 0; i < MAX_AXIS_POSITIONS; ++i, k += 1) {
+    if (dots)
+        return;
+    // Outlines are drawn point by point on some surfaces: a budget of outline length keeps an
+    // extreme range (circles far larger than the area) from taking minutes.
+    double outlineBudget = 400.0 * ((g_.areaRight - g_.areaLeft) + (g_.areaBottom - g_.areaTop));
+    for (int i = 0; circles && i < MAX_POLAR_CIRCLES && outlineBudget > 0; ++i, k += 1) {
         double r = k * s;
         if (r >= R + s || r > farthest + s)
             break;
@@ -722,6 +732,7 @@ void GridPainter::polarGrid(bool dots)
         const double fy1 = (-r - g_.yMin) / (g_.yMax - g_.yMin) * (g_.areaBottom - g_.areaTop);
         if (!fits(fx0) || !fits(fx1) || !fits(fy0) || !fits(fy1))
             continue;
+        outlineBudget -= (fx1 - fx0) + (fy0 - fy1);
         s_.ellipse(a.x, a.y, b.x + 1, b.y + 1);
     }
     const double rays[4][4] = {{R, 0.57735 * R, -R, -0.57735 * R},
