@@ -721,5 +721,75 @@ TEST_F(GraphingTest, HogCpuPumpsWithoutYielding)
     installUserInterface(&ui);
 }
 
+TEST_F(GraphingTest, CurvesOnLogarithmicPaper)
+{
+    struct Case {
+        const char* line;
+        std::uint16_t paper;
+        double xMin, xMax, yMin, yMax;
+        std::function<double(double)> f;
+    };
+    const std::vector<Case> cases = {
+        {"y=2^x", PAPER_LOG_Y, 0, 10, 1, 100000, [](double x) { return std::pow(2, x); }},
+        {"y=x^2", PAPER_LOG_Y | PAPER_LOG_X, 0.1, 100, 0.001, 10000, [](double x) { return x * x; }},
+        {"y=sqrt(x)", PAPER_LOG_Y | PAPER_LOG_X, 0.1, 100, 0.001, 10000, [](double x) { return std::sqrt(x); }},
+        {"y=x-1", PAPER_LOG_Y | PAPER_LOG_X, 0.1, 100, 0.001, 10000, [](double x) { return x - 1; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        surface = std::make_unique<RecordingSurface>(640, 480, kBackground);
+        curveOutput().surface = surface.get();
+        GridSetup& g = doc->grid;
+        g.paperFlags = static_cast<std::uint16_t>((g.paperFlags & ~PAPER_KIND_MASK) | c.paper);
+        layout(c.xMin, c.xMax, c.yMin, c.yMax);
+        g.refreshLogScale();
+        Equation* e = draw(c.line);
+        ASSERT_NE(e->points, nullptr);
+        int checked = 0;
+        for (double x = c.xMin + 0.05; x < c.xMax; x *= 1.3) {
+            const double y = c.f(x);
+            if (!(y > c.yMin * 1.5 && y < c.yMax / 1.5))
+                continue;
+            const DevicePoint p = g.worldToDevice(x, y);
+            if (p.x <= g.areaLeft + 1 || p.x >= g.areaRight - 1)
+                continue;
+            EXPECT_TRUE(colouredNear(p, graphColour(e->colour[0]), 2)) << "x=" << x << " y=" << y;
+            ++checked;
+        }
+        EXPECT_GT(checked, 5);
+    }
+}
+
+TEST_F(GraphingTest, TableOnLogarithmicAxisStepsByAFactor)
+{
+    RecordingPrintout lines;
+    printout().list = &lines;
+    printoutReset();
+    programOptions().tables = 1 | 8;
+    programOptions().tableincr = 10;  // one decade
+    GridSetup& g = doc->grid;
+    g.paperFlags = static_cast<std::uint16_t>((g.paperFlags & ~PAPER_KIND_MASK) | PAPER_LOG_Y | PAPER_LOG_X);
+    layout(0.1, 50, 0.001, 5000);
+    g.refreshLogScale();
+    updateLabelDecimals(g);
+    draw("y=x^2");
+    std::vector<double> xs, ys;
+    for (const std::string& l : lines.lines) {
+        const std::size_t tab = l.find('\t');
+        if (tab == std::string::npos || l.rfind("---", 0) == 0 || l.rfind("x\t", 0) == 0)
+            continue;
+        xs.push_back(std::atof(l.substr(0, tab).c_str()));
+        ys.push_back(std::atof(l.substr(tab + 1).c_str()));
+    }
+    ASSERT_EQ(xs.size(), 3u);  // 0.1, 1 and 10
+    EXPECT_NEAR(xs[0], 0.1, 1e-9);
+    for (std::size_t i = 0; i < xs.size(); ++i) {
+        EXPECT_NEAR(ys[i], xs[i] * xs[i], 1e-6 * xs[i] * xs[i] + 1e-3) << xs[i];
+        if (i > 0) {
+            EXPECT_NEAR(xs[i] / xs[i - 1], 10, 1e-6);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace qv
