@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "analysis/printout.h"
+#include "command_line.h"
 #include "doc/block_store.h"
 #include "doc/graph_doc.h"
 #include "doc/graph_file.h"
@@ -129,40 +130,6 @@ void applyWindowFonts()
         qv::printout().charactersPerLine = tablesWidth / options.windowFonts[1].averageWidth;
 }
 
-// The program's own path and its arguments as the command line gives them, quotes removed.
-std::vector<std::string> argumentList(const std::string& raw)
-{
-    std::vector<std::string> names;
-    std::size_t i = 0;
-    while (i < raw.size()) {
-        const char c = raw[i];
-        if (c == ' ' || c == ',' || c == ';' || c == '\t') {
-            ++i;
-            continue;
-        }
-        std::string name;
-        if (c == '"') {
-            const std::size_t close = raw.find('"', i + 1);
-            name = raw.substr(i + 1, close == std::string::npos ? std::string::npos : close - i - 1);
-            i = close == std::string::npos ? raw.size() : close + 1;
-        } else {
-            const std::size_t end = raw.find_first_of(" ,;\t", i);
-            name = raw.substr(i, end == std::string::npos ? std::string::npos : end - i);
-            i = end == std::string::npos ? raw.size() : end;
-        }
-        if (!name.empty())
-            names.push_back(name);
-    }
-    return names;
-}
-
-std::string withExtension(std::string name)
-{
-    if (name.find('.') == std::string::npos)
-        name += ".gr";
-    return name;
-}
-
 bool fileExists(const std::string& path)
 {
     const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -180,24 +147,16 @@ std::string programPath()
 // blanks need no quotes then), else each name in turn into one document.
 bool openCommandLine(const std::string& raw)
 {
-    std::string text = raw;
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.pop_back();
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.erase(0, 1);
+    const std::string text = trimmed(raw);
     if (!text.empty()) {
-        const std::string whole = withExtension(text);
-        if (fileExists(whole)) {
-            openDocumentFile(whole, true);
-            return qv::documentProgram().current != nullptr;
-        }
+        const std::string whole = withDocumentExtension(text);
+        if (fileExists(whole))
+            return openDocumentFile(whole, true);
     }
     bool opened = false;
-    for (const std::string& name : argumentList(text)) {
-        if (name.rfind("/i:", 0) == 0)
-            continue;
-        openDocumentFile(withExtension(name), !opened);
-        opened = opened || qv::documentProgram().current != nullptr;
+    for (const std::string& name : documentNames(text)) {
+        if (openDocumentFile(name, !opened))
+            opened = true;
     }
     return opened;
 }
@@ -244,7 +203,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show)
     }
     // 2. The setup file: "/i:" or the program's folder.
     const std::string raw = commandLine ? commandLine : "";
-    std::vector<std::string> arguments = argumentList(raw);
+    std::vector<std::string> arguments = splitCommandLine(raw);
     qv::initFilePaths(programPath(), arguments);
 
     // 3. The main window, hidden, and the screen's ratio.

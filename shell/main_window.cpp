@@ -417,22 +417,24 @@ bool askToSave(const char* format, const char* caption)
 
 // Reads the file into a new document that then replaces the current one; the first file of a command
 // line or an Open. A file that cannot be read leaves the current document as it was.
-void openDocumentFile(const std::string& path, bool first)
+bool openDocumentFile(const std::string& path, bool first)
 {
     qv::DocumentProgram& program = qv::documentProgram();
     if (!first && program.current) {
-        qv::readGraphFile(*program.current, path, qv::READ_NORMAL);
+        const bool read = qv::readGraphFile(*program.current, path, qv::READ_NORMAL) != qv::READ_FAILED;
         updateTitle();
-        return;
+        return read;
     }
     qv::GraphDoc* doc = qv::createFromSetup();
     if (qv::readGraphFile(*doc, path, qv::READ_NORMAL) == qv::READ_FAILED) {
         qv::freeDocument(doc);
-        return;
+        return false;
     }
     replaceDocument(doc);
+    doc->grid.checkLogRange();
     if (doc->count > 0 && qv::programOptions().autoredraw)
         PostMessageA(g_shell.main, WM_COMMAND, CM_REDRAW_ALL_POSTED, 0);
+    return true;
 }
 
 bool registerClasses(HINSTANCE instance)

@@ -70,7 +70,8 @@ void refreshCheckMarks();
 bool isIdle();
 // Asks "Save %s before ...?" when the document has unsaved equations; false when the user cancels.
 bool askToSave(const char* format, const char* caption);
-void openDocumentFile(const std::string& path, bool first);
+// Reads a document: the first replaces the current one, a later one is read into it.
+bool openDocumentFile(const std::string& path, bool first);
 
 // graph_window.cpp
 LRESULT CALLBACK graphWindowProc(HWND, UINT, WPARAM, LPARAM);
