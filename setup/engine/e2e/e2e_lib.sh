@@ -7,9 +7,10 @@ set -uo pipefail
 . "$SRC/tools/wine-common.sh"
 
 failures=0
+passes=0
 check() {  # check DESCRIPTION COMMAND...
   local what=$1; shift
-  if "$@"; then echo "ok   - $what"; else echo "FAIL - $what"; failures=$((failures + 1)); fi
+  if "$@"; then echo "ok   - $what"; passes=$((passes + 1)); else echo "FAIL - $what"; failures=$((failures + 1)); fi
 }
 
 e2e_start() {

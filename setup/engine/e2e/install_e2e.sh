@@ -238,5 +238,5 @@ corrupt)
   echo "unknown scenario $SCENARIO"; exit 2 ;;
 esac
 
-echo "$SCENARIO: $failures failed"
+echo "$SCENARIO: $passes passed, $failures failed"
 [[ $failures == 0 ]]
