@@ -17,6 +17,7 @@ constexpr int SCROLL_REST = 50;
 constexpr int SCROLL_LINE_UP = 45, SCROLL_LINE_DOWN = 55;
 constexpr int SCROLL_PAGE_UP = 25, SCROLL_PAGE_DOWN = 75;
 constexpr int SCROLL_MAX = 100;
+constexpr int MIN_PLOT_SIZE = 32;
 
 bool g_thumbTracking = false;  // the grid alone is shown for a dragged thumb
 
@@ -186,10 +187,11 @@ LRESULT CALLBACK graphWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         return 0;
     }
     case WM_SIZE:
-        if (doc) {
+        // A window too small for a plotting area keeps its last layout: rescaling the range by the
+        // ratio of a sliver of a window would distort it for good.
+        if (doc && LOWORD(lParam) >= MIN_PLOT_SIZE && HIWORD(lParam) >= MIN_PLOT_SIZE) {
             takeClientArea(window, *doc);
-            if (LOWORD(lParam) != 0)
-                doc->pending |= qv::PENDING_REGRID | qv::PENDING_RELAYOUT;
+            doc->pending |= qv::PENDING_REGRID | qv::PENDING_RELAYOUT;
         }
         break;
     case WM_PAINT:

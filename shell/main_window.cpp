@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -512,7 +513,7 @@ void layoutMainWindow()
     int graphWidth = W - 8;
     if (tables)
         graphWidth = small ? W - 221 : W - 271;
-    MoveWindow(g_shell.graph, 4, E + T + 13, graphWidth, H - (E + T + 13) - S - 8, TRUE);
+    MoveWindow(g_shell.graph, 4, E + T + 13, std::max(graphWidth, 0), std::max(H - (E + T + 13) - S - 8, 0), TRUE);
     if (tables) {
         MoveWindow(g_shell.printout, small ? W - 215 : W - 265, E + T + 12, small ? 210 : 260,
                    H - (E + T + 12) - S - 7, TRUE);

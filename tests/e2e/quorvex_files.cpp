@@ -200,6 +200,29 @@ int main(int argc, char** argv)
         expectAxis(s, 0.7, "a second Undo undoes the Undo", "undo_2.bmp");
         captureWindow(s.main).save(artefact("scrolled.bmp"));
 
+        // Sizes from tiny to large, and minimizing, leave a working program that lays itself out.
+        for (SIZE size : {SIZE{160, 120}, SIZE{60, 40}, SIZE{1000, 740}}) {
+            SetWindowPos(s.main, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
+            waitIdle(s);
+            check(p.running(), "running after resizing to " + std::to_string(size.cx) + "x" + std::to_string(size.cy));
+        }
+        ShowWindow(s.main, SW_MINIMIZE);
+        Sleep(300);
+        ShowWindow(s.main, SW_RESTORE);
+        waitIdle(s);
+        check(p.running(), "running after minimize and restore");
+        RECT g{};
+        GetWindowRect(s.graph, &g);  // scroll bars included
+        RECT m{};
+        GetClientRect(s.main, &m);
+        check(g.right - g.left == m.right - 8, "the graph window spans the width less 8 pixels (" +
+                                                   std::to_string(g.right - g.left) + " of " + std::to_string(m.right) + ")");
+        captureWindow(s.main).save(artefact("resized.bmp"));
+        Bitmap after = graphShot(s);
+        check(after.count(0xFF00FF, 0, 0, after.width, after.height) > after.height,
+              "the parabola is still in view after the tiny sizes");
+        check(axisFraction(after) > 0.69 && axisFraction(after) < 0.72, "the x range survived the resizing");
+
         command(s.main, 1005);
         Sleep(800);
         const std::string ini = readFile(setup);
