@@ -154,6 +154,21 @@ Bitmap graphShot()
     return part;
 }
 
+std::string clipboardText()
+{
+    std::string text;
+    if (!OpenClipboard(nullptr))
+        return text;
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        if (const char* p = static_cast<const char*>(GlobalLock(data))) {
+            text = p;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
 void key(HWND window, WPARAM vk)
 {
     PostMessageA(window, WM_KEYDOWN, vk, 1);
@@ -256,6 +271,22 @@ int main(int argc, char** argv)
     const LRESULT rows = printout ? SendMessageA(printout, LB_GETCOUNT, 0, 0) : 0;
     check(rows > 5, "the Printout window holds the table (" + std::to_string(rows) + " lines)");
     captureWindow(g_main).save(artefact("print_tables.bmp"));
+
+    // Copy Tables and Copy Equations put text on the clipboard.
+    command(g_main, 1511);
+    Sleep(400);
+    const std::string tables = clipboardText();
+    check(tables.rfind("Quorvex for Win32 1.60e - coordinate table", 0) == 0 &&
+              tables.find("\r\n") != std::string::npos,
+          "Copy Tables copies the Printout lines (" + std::to_string(tables.size()) + " bytes)");
+    SendMessageA(g_field, CB_SETCURSEL, WPARAM(-1), 0);
+    command(g_main, 1512);
+    Sleep(400);
+    check(clipboardText() == "y=x/2\r\ny=x^2-3", "Copy Equations copies the queue, newest first (\"" + clipboardText() + "\")");
+    SendMessageA(g_field, CB_SETCURSEL, 1, 0);
+    command(g_main, 1512);
+    Sleep(400);
+    check(clipboardText() == "y=x^2-3", "Copy Equations with a selected entry copies that one");
     command(g_main, 5003);
     Sleep(300);
     check(printout && !IsWindowVisible(printout), "Print Tables off hides it");
