@@ -134,6 +134,14 @@ void GridSetup::completeSquare(int mode)
 
 void GridSetup::autoSquare()
 {
+    // Squaring needs a known x range when the whole y range is automatic; without one the x axis
+    // takes the standard range first.
+    if (isUnset(yMin) && isUnset(yMax) && (isUnset(xMin) || isUnset(xMax))) {
+        xMin = logX() ? std::exp(-lnBase) : -8;
+        xMax = logX() ? std::exp(2 * lnBase) : 8;
+        if (logX())
+            refreshLogScale();
+    }
     if (isUnset(yMin) && isUnset(yMax)) {
         const double w = logX() ? logXSpan : xMax - xMin;
         const double h = w * squareRatio * 0.5;

@@ -146,6 +146,12 @@ TEST(GridSetup, AutoSquareFillsUnsetBounds)
     EXPECT_DOUBLE_EQ(left.xMin, 8 - 6 / left.squareRatio);
     EXPECT_TRUE(left.isSquare(1.0));
 
+    GridSetup noRight = gridOf(-2, UNSET_BOUND, UNSET_BOUND, UNSET_BOUND);
+    noRight.autoSquare();
+    EXPECT_EQ(noRight.xMin, -8);
+    EXPECT_EQ(noRight.xMax, 8);
+    EXPECT_TRUE(std::isfinite(noRight.yMin) && std::isfinite(noRight.yMax) && noRight.yMin < noRight.yMax);
+
     GridSetup logPaper = gridOf(-8, 8, UNSET_BOUND, UNSET_BOUND);
     logPaper.paperFlags = (logPaper.paperFlags & ~PAPER_KIND_MASK) | PAPER_LOG_Y;
     logPaper.autoSquare();
