@@ -158,6 +158,24 @@ int main(int argc, char** argv)
         waitIdle(s);
         check(text(s.main) == "Quorvex for Win32 - line.gr", "\"line\" opens line.gr (title \"" + text(s.main) + "\")");
         check(listCount(s) == 1, "line.gr's equation is listed");
+        // Resting the pointer on the first toolbar button shows its tooltip and its help in the status bar.
+        HWND toolbar = findChildById(s.bar, 9000);
+        if (toolbar) {
+            RECT r;
+            GetWindowRect(toolbar, &r);
+            SetCursorPos(r.left + 10, r.top + (r.bottom - r.top) / 2);
+            Sleep(100);
+            SetCursorPos(r.left + 11, r.top + (r.bottom - r.top) / 2);
+            DWORD start = GetTickCount();
+            HWND status = findChildById(s.main, 800);
+            while (GetTickCount() - start < 4000 &&
+                   text(status) != "Create a new set of graphs (closes open file first)")
+                Sleep(100);
+            check(text(status) == "Create a new set of graphs (closes open file first)",
+                  "the New button's help shows in the status bar (\"" + text(status) + "\")");
+            captureWindow(s.main).save(artefact("tooltip.bmp"));
+            SetCursorPos(0, 0);
+        }
         exitProgram(s, "line");
     }
     {  // Two quoted names, one with a blank: both are read into one document named after the last.
