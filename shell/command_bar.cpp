@@ -387,12 +387,16 @@ void graphCommand()
     const qv::ParseStatus status = qv::addLine(*doc, text, ranges);
     if (status != 0 || !doc->queueHead || doc->queueHead == before)
         return;
+    qv::Equation* added = doc->queueHead;
     qv::GraphingDriver& driver = program.driverOrNone();
     driver.beginDrawing(*doc);
-    driver.graphEquation(*doc, *doc->queueHead);
+    driver.graphEquation(*doc, *added);
     driver.endDrawing(*doc);
     doc->modified = true;
-    SetWindowTextA(g_shell.equationField, doc->queueHead ? doc->queueHead->text.c_str() : text.c_str());
+    // The field shows the line as the queue keeps it, so that Enter again finds it there; a line that
+    // could not be graphed has left the queue and stays as typed.
+    if (doc->queueHead == added)
+        SetWindowTextA(g_shell.equationField, added->text.c_str());
 }
 
 // Leaves the focus where it is when it is in the equation field (or one of its children) or outside the
