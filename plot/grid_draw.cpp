@@ -825,7 +825,10 @@ void GridPainter::legends()
     ObjectId oldPen = s_.select(pen);
     ObjectId oldFont = useFont(FONT_LEGENDS);
     s_.setTextColour(colour);
-    s_.setBackgroundMode(BackgroundMode::Transparent);
+    // Numbers sit on the background colour, so that the grid lines through their positions do not
+    // run through the digits.
+    s_.setBackgroundColour(colourOf(COLOUR_BACK));
+    s_.setBackgroundMode(BackgroundMode::Opaque);
     clipToArea();
     const int tx = (m_.symbolSizeX - 5) / 10, ty = (m_.symbolSizeY - 5) / 10;
     const int fontHeight = fonts_.height[FONT_LEGENDS];
@@ -968,6 +971,7 @@ void GridPainter::legends()
         }
     }
     noClip();
+    s_.setBackgroundMode(BackgroundMode::Transparent);
     if (oldFont)
         s_.select(oldFont);
     s_.select(oldPen);
