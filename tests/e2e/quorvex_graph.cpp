@@ -70,6 +70,8 @@ bool answerFileDialog(const std::string& title, const std::string& name)
         field = findChildById(dialog, 0x480);
     if (!field)
         return false;
+    settle(dialog);
+    captureWindow(dialog).save(artefact(title == "Save Graph Document" ? "save_dialog.bmp" : "open_dialog.bmp"));
     setText(field, name);
     click(GetDlgItem(dialog, IDOK));
     return true;
