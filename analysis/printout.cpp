@@ -135,6 +135,16 @@ std::vector<std::string> wrapForPrintout(const std::string& text, int width)
     return lines;
 }
 
+int LinesPrintout::insert(int index, const std::string& text)
+{
+    if (lines.size() >= capacity_)
+        return -1;
+    if (index < 0 || index > count())
+        index = count();
+    lines.insert(lines.begin() + index, text);
+    return index;
+}
+
 Printout& printout()
 {
     static Printout p;

@@ -27,6 +27,22 @@ public:
     virtual void select(int /*index*/) {}  // scrolls the line into view
 };
 
+// A Printout kept in memory, for the command line and for tests; with a capacity, it runs out of
+// space as the list box does.
+class LinesPrintout final : public PrintoutList {
+public:
+    explicit LinesPrintout(std::size_t capacity = static_cast<std::size_t>(-1)) : capacity_(capacity) {}
+    int count() const override { return int(lines.size()); }
+    std::string line(int index) const override { return lines.at(std::size_t(index)); }
+    int insert(int index, const std::string& text) override;
+    void remove(int index) override { lines.erase(lines.begin() + index); }
+    void clear() override { lines.clear(); }
+    std::vector<std::string> lines;
+
+private:
+    std::size_t capacity_;
+};
+
 enum class RowStatus { Value, Error, Skipped };
 
 // The program name and version every table and point evaluation starts with.

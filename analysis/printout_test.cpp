@@ -12,27 +12,6 @@
 namespace qv {
 namespace {
 
-class RecordingList : public PrintoutList {
-public:
-    explicit RecordingList(std::size_t capacity = 100000) : capacity_(capacity) {}
-    int count() const override { return int(lines.size()); }
-    std::string line(int index) const override { return lines.at(index); }
-    int insert(int index, const std::string& text) override
-    {
-        if (lines.size() >= capacity_)
-            return -1;
-        if (index < 0 || index > count())
-            index = count();
-        lines.insert(lines.begin() + index, text);
-        return index;
-    }
-    void remove(int index) override { lines.erase(lines.begin() + index); }
-    void clear() override { lines.clear(); }
-    std::vector<std::string> lines;
-
-private:
-    std::size_t capacity_;
-};
 
 Equation cartesian(const std::string& text, GraphKind kind = GraphKind::Cartesian, std::uint16_t flags = 0)
 {
@@ -65,7 +44,7 @@ protected:
         }
         endTable(e);
     }
-    RecordingList list;
+    LinesPrintout list;
 };
 
 TEST_F(PrintoutTest, OneCartesianGraphMakesAClosedTable)
@@ -146,7 +125,7 @@ TEST_F(PrintoutTest, FamiliesAndErrors)
 
 TEST_F(PrintoutTest, OutOfSpaceDropsTheOldestLinesAndKeepsTheTable)
 {
-    RecordingList small(12);
+    LinesPrintout small(12);
     printout().list = &small;
     Equation first = cartesian("y=x"), second = cartesian("y=-x");
     drawCartesian(first, 0, 4, [](double x) { return x; });

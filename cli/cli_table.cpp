@@ -28,21 +28,6 @@ constexpr int TABLE_WINDOW_HEIGHT = 480;
 constexpr std::uint16_t TABLES_ON = 1;
 constexpr std::uint16_t TABLES_CUSTOM_INCREMENT = 8;
 
-class LinesPrintout final : public PrintoutList {
-public:
-    int count() const override { return int(lines.size()); }
-    std::string line(int index) const override { return lines.at(std::size_t(index)); }
-    int insert(int index, const std::string& text) override
-    {
-        if (index < 0 || index > count())
-            index = count();
-        lines.insert(lines.begin() + index, text);
-        return index;
-    }
-    void remove(int index) override { lines.erase(lines.begin() + index); }
-    void clear() override { lines.clear(); }
-    std::vector<std::string> lines;
-};
 
 // Messages of the engine go to the error stream, status lines nowhere.
 class TableUserInterface final : public UserInterface {

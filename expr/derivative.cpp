@@ -12,18 +12,7 @@ constexpr double LOG10_E = 0.4342944819033;
 const FunctionInfo* row(const char* name) { return canonicalFunction(findFunctionByName(name)); }
 
 ExprNode* num(double v) { return makeConstant(v); }
-ExprNode* op(std::uint8_t k, ExprNode* l, ExprNode* r) {
-  ExprNode* n = makeNode();
-  if (!n) {
-    freeTree(l);
-    freeTree(r);
-    return nullptr;
-  }
-  n->kind = k;
-  n->left = l;
-  n->right = r;
-  return n;
-}
+ExprNode* op(std::uint8_t k, ExprNode* l, ExprNode* r) { return makeOperator(k, l, r); }
 ExprNode* call(const char* name, ExprNode* arg) {
   ExprNode* n = op(kind::Call, nullptr, arg);
   if (n) n->func = row(name);

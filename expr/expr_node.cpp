@@ -19,6 +19,20 @@ ExprNode* makeVariable(VarCode v) {
   return n;
 }
 
+ExprNode* makeOperator(std::uint8_t k, ExprNode* left, ExprNode* right, const FunctionInfo* func) {
+  ExprNode* n = makeNode();
+  if (!n) {
+    freeTree(left);
+    freeTree(right);
+    return nullptr;
+  }
+  n->kind = k;
+  n->left = left;
+  n->right = right;
+  n->func = func;
+  return n;
+}
+
 ExprNode* combine(ExprNode* left, ExprNode* right, std::uint8_t k, const FunctionInfo* func) {
   if (!right) return left;
   ExprNode* n = makeNode();

@@ -58,6 +58,8 @@ struct ExprNode {
 ExprNode* makeNode();
 ExprNode* makeConstant(double x);
 ExprNode* makeVariable(VarCode v);
+// An operator node over two operands; when memory is exhausted both operands are freed.
+ExprNode* makeOperator(std::uint8_t k, ExprNode* left, ExprNode* right, const FunctionInfo* func = nullptr);
 // Returns left unchanged (making nothing) when right is empty; one-operand nodes pass left = nullptr.
 ExprNode* combine(ExprNode* left, ExprNode* right, std::uint8_t k, const FunctionInfo* func = nullptr);
 ExprNode* copyTree(const ExprNode* tree);

@@ -14,17 +14,7 @@ constexpr double HUGE_SLOPE = 1e20;
 constexpr int MAX_NEWTON_STEPS = 100;
 
 ExprNode* op(std::uint8_t k, ExprNode* l, ExprNode* r, const FunctionInfo* func = nullptr) {
-  ExprNode* n = makeNode();
-  if (!n) {
-    freeTree(l);
-    freeTree(r);
-    return nullptr;
-  }
-  n->kind = k;
-  n->left = l;
-  n->right = r;
-  n->func = func;
-  return n;
+  return makeOperator(k, l, r, func);
 }
 
 // Occurrences without the byte counter's wrap-around: a long line can hold hundreds of leaves.

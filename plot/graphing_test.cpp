@@ -49,21 +49,6 @@ public:
     }
 };
 
-class RecordingPrintout final : public PrintoutList {
-public:
-    int count() const override { return int(lines.size()); }
-    std::string line(int index) const override { return lines.at(std::size_t(index)); }
-    int insert(int index, const std::string& text) override
-    {
-        if (index < 0 || index > count())
-            index = count();
-        lines.insert(lines.begin() + index, text);
-        return index;
-    }
-    void remove(int index) override { lines.erase(lines.begin() + index); }
-    void clear() override { lines.clear(); }
-    std::vector<std::string> lines;
-};
 
 struct Segment {
     DevicePoint a, b;
@@ -591,7 +576,7 @@ TEST_F(GraphingTest, CandidatesForCriticalPoints)
 
 TEST_F(GraphingTest, TablesFollowTheCurve)
 {
-    RecordingPrintout lines;
+    LinesPrintout lines;
     printout().list = &lines;
     printout().tableColumns = 3;
     printoutReset();
@@ -613,7 +598,7 @@ TEST_F(GraphingTest, TablesFollowTheCurve)
 
 TEST_F(GraphingTest, TableOfASecondBranch)
 {
-    RecordingPrintout lines;
+    LinesPrintout lines;
     printout().list = &lines;
     printoutReset();
     programOptions().tables = 1 | 8;
@@ -762,7 +747,7 @@ TEST_F(GraphingTest, CurvesOnLogarithmicPaper)
 
 TEST_F(GraphingTest, TableOnLogarithmicAxisStepsByAFactor)
 {
-    RecordingPrintout lines;
+    LinesPrintout lines;
     printout().list = &lines;
     printoutReset();
     programOptions().tables = 1 | 8;
