@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "doc/block_store.h"
+#include "doc/colour_scheme.h"
 #include "doc/equation.h"
 #include "plot/grid_setup.h"
 
@@ -118,7 +119,7 @@ struct ProgramOptions {
     bool warnings = false;
     bool drawdots = false;
     bool widelines = false;
-    std::array<std::uint8_t, 13> colourScheme{14, 12, 12, 3, 7, 7, 4, 7, 5, 2, 3, 6, 1};  // Gray
+    ColourScheme colourScheme = BUILTIN_SCHEMES[SCHEME_GRAY];
     std::int8_t colourChoice = -1;  // the remembered built-in scheme: 0 Monochrome, 2 White, 3 Black; -1 none
     std::uint8_t intflags = 25;
     std::uint16_t intnumseg = 100;

@@ -29,13 +29,7 @@ GraphFileHost* g_host = nullptr;
 std::string g_programDirectory;
 std::string g_setupFilePath = SETUP_FILE_NAME;
 
-// Built-in colour schemes, in the order of their remembered choice: Monochrome, Gray, White, Black.
-constexpr std::array<std::array<std::uint8_t, 13>, 4> BUILTIN_SCHEMES = {{
-    {7, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-    {14, 12, 12, 3, 7, 7, 4, 7, 5, 2, 3, 6, 1},
-    {7, 12, 12, 10, 0, 0, 4, 0, 5, 2, 3, 6, 1},
-    {0, 12, 12, 3, 7, 7, 4, 7, 5, 2, 3, 6, 1},
-}};
+// The remembered colour choice numbers the built-in schemes: Monochrome, Gray, White, Black.
 constexpr int CHOICE_MONOCHROME = 0;
 constexpr int CHOICE_WHITE = 2;
 constexpr int CHOICE_BLACK = 3;

@@ -11,13 +11,6 @@ const std::array<Colour, PALETTE_SIZE> PALETTE = {
     0x800000, 0x808000, 0x008000, 0x800080, 0x000080, 0x008080, 0x808080, 0xC0C0C0,
 };
 
-const std::array<ColourScheme, 4> BUILTIN_SCHEMES = {{
-    {7, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-    {14, 12, 12, 3, 7, 7, 4, 7, 5, 2, 3, 6, 1},
-    {7, 12, 12, 10, 0, 0, 4, 0, 5, 2, 3, 6, 1},
-    {0, 12, 12, 3, 7, 7, 4, 7, 5, 2, 3, 6, 1},
-}};
-
 Colour colourOf(const ColourScheme& scheme, int element)
 {
     if (element == COLOUR_FIXED_RED)

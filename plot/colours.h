@@ -6,13 +6,12 @@
 #include <array>
 #include <cstdint>
 
+#include "doc/colour_scheme.h"
 #include "platform/plot_surface.h"
 
 namespace qv {
 
 constexpr int PALETTE_SIZE = 16;
-constexpr int SCHEME_SIZE = 13;
-using ColourScheme = std::array<std::uint8_t, SCHEME_SIZE>;
 
 // Elements of the scheme.
 enum ColourElement {
@@ -30,8 +29,6 @@ constexpr int GRAPH_COLOURS = 7;
 
 extern const std::array<Colour, PALETTE_SIZE> PALETTE;
 
-enum BuiltinScheme { SCHEME_MONOCHROME = 0, SCHEME_GRAY = 1, SCHEME_WHITE = 2, SCHEME_BLACK = 3 };
-extern const std::array<ColourScheme, 4> BUILTIN_SCHEMES;
 
 // The palette colour of an element of the scheme; elements outside the scheme, and palette indices
 // outside the palette, give black (19 is always red).
