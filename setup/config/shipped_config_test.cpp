@@ -184,7 +184,7 @@ TEST_F(ShippedConfiguration, PagesAndManagers) {
 TEST_F(ShippedConfiguration, TranslatorAndNetLocation) {
     auto* t = get<TTranslator>("MainTranslator");
     EXPECT_EQ(form->MainTranslator(), t);
-    for (const TLanguage& l : t->Languages) {
+    for (const TTranslatorLanguage& l : t->Languages) {
         EXPECT_EQ(l.FontName, "MS Sans Serif");
         EXPECT_EQ(l.FontHeight, 13);
         EXPECT_FALSE(l.FontOverride);

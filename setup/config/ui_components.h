@@ -172,7 +172,7 @@ public:
 };
 
 // One language of the translator.
-struct TLanguage {
+struct TTranslatorLanguage {
     std::string FontName = "MS Sans Serif";
     int FontHeight = 11;
     bool FontOverride = false;
@@ -185,7 +185,7 @@ public:
     TTranslator(TConfigForm& owner, const std::string& name);
     ~TTranslator() override;
     // Indexed by position in kTranslatorLanguages.
-    std::array<TLanguage, 16> Languages;
+    std::array<TTranslatorLanguage, 16> Languages;
     TTrnwLanguage TranslateIntoLanguage = tlUser;
 };
 
