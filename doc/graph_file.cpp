@@ -501,7 +501,7 @@ private:
             if (digit == std::string::npos)
                 return;
             const int n = readFileInteger(rest);
-            if (n + 6 < 1 || n + 6 > 12)
+            if (n < -5 || n > 6)  // graph0 to graph6 are scheme slots 6 to 12; compared before adding
                 return;
             slot = n + 6;
         }
