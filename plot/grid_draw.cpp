@@ -355,29 +355,29 @@ FontSpec gridFontSpec(const GraphDoc& doc, int role, bool small)
 {
     const LogicalFont& stored = doc.fonts[std::size_t(role)].font;
     LogicalFont f = stored.faceName.empty() ? defaultGridFont(role, small) : stored;
-    FontSpec spec;
-    spec.face = f.faceName;
+    FontSpec wanted;
+    wanted.face = f.faceName;
     // A positive height is the cell height, internal leading included; the character is about 7/8 of it.
-    spec.height = f.height < 0 ? -f.height : std::max(1, f.height - f.height / 8);
-    if (spec.height == 0)
-        spec.height = small ? 14 : 16;
-    spec.weight = f.weight > 0 ? f.weight : 400;
-    spec.italic = f.italic != 0;
-    spec.underline = f.underline != 0;
-    spec.escapement = role == FONT_LEFTLBL ? 900 : role == FONT_RIGHTLBL ? 2700 : 0;
-    return spec;
+    wanted.height = f.height < 0 ? -f.height : std::max(1, f.height - f.height / 8);
+    if (wanted.height == 0)
+        wanted.height = small ? 14 : 16;
+    wanted.weight = f.weight > 0 ? f.weight : 400;
+    wanted.italic = f.italic != 0;
+    wanted.underline = f.underline != 0;
+    wanted.escapement = role == FONT_LEFTLBL ? 900 : role == FONT_RIGHTLBL ? 2700 : 0;
+    return wanted;
 }
 
 void measureGridFonts(GraphDoc& doc, PlotSurface& surface, bool small)
 {
     for (int role = 0; role < GRID_FONT_COUNT; ++role) {
-        FontSpec spec = gridFontSpec(doc, role, small);
-        spec.escapement = 0;  // measured upright: the height is the room across the line
-        ObjectId font = surface.createFont(spec);
+        FontSpec wanted = gridFontSpec(doc, role, small);
+        wanted.escapement = 0;  // measured upright: the height is the room across the line
+        ObjectId font = surface.createFont(wanted);
         ObjectId old = font ? surface.select(font) : 0;
         TextSize all = surface.textExtent("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ");
         GridFont& slot = doc.fonts[std::size_t(role)];
-        slot.measuredHeight = all.cy > 0 ? all.cy : spec.height;
+        slot.measuredHeight = all.cy > 0 ? all.cy : wanted.height;
         slot.averageWidth = std::max(1, (all.cx + 26) / 52);
         if (font) {
             surface.select(old);

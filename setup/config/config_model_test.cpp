@@ -39,7 +39,7 @@ protected:
         for (TInstallObject* h : c.Helpers()) names.push_back(h->Name() + ":" + std::to_string(h->Order()));
         return names;
     }
-    TCustomPathSpecifier* spec(const char* cls) { return form.StandardSpecifier(cls); }
+    TCustomPathSpecifier* specifier(const char* cls) { return form.StandardSpecifier(cls); }
 
     FakeEnvironment env;
     TConfigForm form;
@@ -126,9 +126,9 @@ TEST_F(ModelTest, ContainerAssignmentSetsContainerPathSpecifiers) {
     group->SetDestDir("\\Own");
     group->SetArchiveFile("own.1");
     group->SetContainer(install);
-    EXPECT_EQ(group->DestDirType(), spec("TpsContainerDestDir"));
+    EXPECT_EQ(group->DestDirType(), specifier("TpsContainerDestDir"));
     EXPECT_EQ(group->DestDir(), "");
-    EXPECT_EQ(group->ArchiveFileType(), spec("TpsContainerArchiveFile"));
+    EXPECT_EQ(group->ArchiveFileType(), specifier("TpsContainerArchiveFile"));
     EXPECT_EQ(group->ArchiveFile(), "");
     group->SetContainer(nullptr);
     EXPECT_EQ(group->DestDirType(), nullptr);
@@ -136,17 +136,17 @@ TEST_F(ModelTest, ContainerAssignmentSetsContainerPathSpecifiers) {
     // A link in a link group: no archive of the container to take.
     auto* links = make<TMainLinkGroup>("Links", install);
     auto* link = make<TInstallShellLink>("L", links);
-    EXPECT_EQ(link->DestDirType(), spec("TpsContainerDestDir"));
+    EXPECT_EQ(link->DestDirType(), specifier("TpsContainerDestDir"));
 }
 
 TEST_F(ModelTest, ArchiveFileIsBlankWhileTheContainerOrMainArchiveNamesIt) {
     auto* group = make<TInstallFileGroup>("G", install);
     group->SetArchiveFile("other.1");
     EXPECT_EQ(group->ArchiveFile(), "");
-    group->SetArchiveFileType(spec("TpsInstallSource"));
+    group->SetArchiveFileType(specifier("TpsInstallSource"));
     group->SetArchiveFile("\\other.1");
     EXPECT_EQ(group->ArchiveFile(), "\\other.1");
-    group->SetArchiveFileType(spec("TpsMainArchiveFile"));
+    group->SetArchiveFileType(specifier("TpsMainArchiveFile"));
     EXPECT_EQ(group->ArchiveFile(), "");
 }
 
@@ -203,7 +203,7 @@ TEST_F(ModelTest, ActiveXFromExtensionOrSelfRegistration) {
     EXPECT_EQ(ocx->FileType(), iftSystemWideDLL);
     EXPECT_TRUE(ocx->UpdateDLLCounter);
     EXPECT_EQ(ocx->OverwriteMode, owVersionDate);
-    EXPECT_EQ(ocx->DestDirType(), spec("TpsSystem"));
+    EXPECT_EQ(ocx->DestDirType(), specifier("TpsSystem"));
 
     env.self_registering.insert("C:\\SRC\\SERVER.DLL");
     auto* dll = make<TInstallFile>("Dll", install);
@@ -223,7 +223,7 @@ TEST_F(ModelTest, VendorSharedDllMovesToCommonFilesSystem) {
     f->SetFileName("shared.dll");
     f->SetFileType(iftVendorSharedDLL);
     EXPECT_EQ(f->DestDir(), "\\System");
-    EXPECT_EQ(f->DestDirType(), spec("TpsCommonFiles"));
+    EXPECT_EQ(f->DestDirType(), specifier("TpsCommonFiles"));
     EXPECT_TRUE(f->UpdateDLLCounter);
     EXPECT_EQ(f->OverwriteMode, owVersionDate);
     EXPECT_EQ(f->GetExpandedDestDir(), "C:\\Program Files\\Common Files\\System");
@@ -231,7 +231,7 @@ TEST_F(ModelTest, VendorSharedDllMovesToCommonFilesSystem) {
     auto* app = make<TInstallFile>("App", install);
     app->SetFileName("app.dll");
     app->SetFileType(iftApplicationSpecificDLL);
-    EXPECT_EQ(app->DestDirType(), spec("TpsMainInstall"));
+    EXPECT_EQ(app->DestDirType(), specifier("TpsMainInstall"));
     EXPECT_EQ(app->DestDir(), "\\System");
     EXPECT_FALSE(app->UpdateDLLCounter);
     EXPECT_EQ(app->OverwriteMode, owVersionDate);
@@ -241,16 +241,16 @@ TEST_F(ModelTest, VendorSharedDllMovesToCommonFilesSystem) {
 TEST_F(ModelTest, DestinationTypeRulesForLibrariesAndPrograms) {
     auto* exe = make<TInstallFile>("Exe", install);
     exe->SetFileName("tool.EXE");
-    exe->SetDestDirType(spec("TpsWindow"));
+    exe->SetDestDirType(specifier("TpsWindow"));
     EXPECT_EQ(exe->OverwriteMode, owVersionDate);
     EXPECT_EQ(exe->FileType(), iftNormal);
-    exe->SetDestDirType(spec("TpsSystem"));
+    exe->SetDestDirType(specifier("TpsSystem"));
     EXPECT_EQ(exe->FileType(), iftSystemWideDLL);
     EXPECT_TRUE(exe->UpdateDLLCounter);
 
     auto* txt = make<TInstallFile>("Txt", install);
     txt->SetFileName("readme.txt");
-    txt->SetDestDirType(spec("TpsSystem"));
+    txt->SetDestDirType(specifier("TpsSystem"));
     EXPECT_EQ(txt->FileType(), iftNormal);
     EXPECT_EQ(txt->OverwriteMode, owAlways);
 }
@@ -309,10 +309,10 @@ TEST_F(ModelTest, WindowFlagsAndLoadingProgramRules) {
     EXPECT_FALSE(install->AutoMaximizeWindow());
     install->SetAutoMaximizeWindow(true);
     EXPECT_FALSE(install->HideMainForm());
-    install->SetArchiveFileType(spec("TpsInstallSource"));
+    install->SetArchiveFileType(specifier("TpsInstallSource"));
     install->SetArchiveFile("\\elsewhere.1");
     install->SetUseLoadingProgram(true);
-    EXPECT_EQ(install->ArchiveFileType(), spec("TpsMainArchiveFile"));
+    EXPECT_EQ(install->ArchiveFileType(), specifier("TpsMainArchiveFile"));
     EXPECT_EQ(install->ArchiveFile(), "");
     install->SetPresetupFiles({"a.dll", "", "  ", "b.dll"});
     EXPECT_EQ(install->PresetupFiles(), (std::vector<std::string>{"a.dll", "b.dll"}));
@@ -362,7 +362,7 @@ TEST_F(ModelTest, RegisteredTypeOfTheBaseClassFails) {
 
 TEST_F(ModelTest, ProgramFilesFallsBackToTheCurrentDrive) {
     env.current = "D:\\Setup\\Disk1";
-    EXPECT_EQ(spec("TpsProgramFiles")->ExpandPath(install), "D:\\Program Files");
+    EXPECT_EQ(specifier("TpsProgramFiles")->ExpandPath(install), "D:\\Program Files");
     EXPECT_EQ(install->GetExpandedDestDir(), "D:\\Program Files\\MyApplication");
     env.registry[{rrLocalMachine, kCurrentVersionKey, "ProgramFilesDir"}] = "E:\\Apps\\";
     EXPECT_EQ(install->GetExpandedDestDir(), "E:\\Apps\\MyApplication");
@@ -394,10 +394,10 @@ TEST_F(ModelTest, StandardExpansionsAndDescriptions) {
         {"TpsWindow", "C:\\WINDOWS", "Path of the Windows directory"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(spec(c.cls)->ExpandPath(f), c.expansion) << c.cls;
-        EXPECT_EQ(spec(c.cls)->DescriptionFor(f), c.description) << c.cls;
+        EXPECT_EQ(specifier(c.cls)->ExpandPath(f), c.expansion) << c.cls;
+        EXPECT_EQ(specifier(c.cls)->DescriptionFor(f), c.description) << c.cls;
     }
-    EXPECT_EQ(spec("TpsContainerDestDir")->Description(), "Path of the group (container)");
+    EXPECT_EQ(specifier("TpsContainerDestDir")->Description(), "Path of the group (container)");
 }
 
 TEST_F(ModelTest, SelfExtractorChangesTheMainArchive) {
@@ -412,18 +412,18 @@ TEST_F(ModelTest, SelfExtractorChangesTheMainArchive) {
 
 TEST_F(ModelTest, SpecifierMisuseIsReported) {
     auto* loose = make<TInstallFileGroup>("Loose");
-    EXPECT_EQ(messageOf([&] { loose->SetDestDirType(spec("TpsContainerDestDir")); }),
+    EXPECT_EQ(messageOf([&] { loose->SetDestDirType(specifier("TpsContainerDestDir")); }),
               "Cannot use ddContainerDestDir for Loose unless you assign a Container");
-    EXPECT_EQ(messageOf([&] { loose->SetArchiveFileType(spec("TpsContainerArchiveFile")); }),
+    EXPECT_EQ(messageOf([&] { loose->SetArchiveFileType(specifier("TpsContainerArchiveFile")); }),
               "Cannot use ddContainerArchiveFile for Loose unless you assign a Container");
     auto* links = make<TMainLinkGroup>("Links", install);
     auto* inLinks = make<TInstallShellLink>("L", links);
-    EXPECT_EQ(messageOf([&] { spec("TpsContainerArchiveFile")->CheckObject(inLinks); }),
+    EXPECT_EQ(messageOf([&] { specifier("TpsContainerArchiveFile")->CheckObject(inLinks); }),
               "Cannot use the ddContainerArchiveFile path specifier for L because the Container is not a TFileRelated "
               "descendant");
-    EXPECT_EQ(messageOf([&] { spec("TpsContainerDestDir")->CheckObject(spec("TpsSystem")); }),
+    EXPECT_EQ(messageOf([&] { specifier("TpsContainerDestDir")->CheckObject(specifier("TpsSystem")); }),
               "psSystem must be a TInstallObject to use the psContainerDestDir path specifier");
-    EXPECT_EQ(messageOf([&] { install->SetDestDirType(spec("TpsMainInstall")); }),
+    EXPECT_EQ(messageOf([&] { install->SetDestDirType(specifier("TpsMainInstall")); }),
               "Cannot use the ddMainInstallDir path specifier for a TInstall component");
     auto* objectLink = form.Create<TpsObjectLink>("psObjectLink");
     EXPECT_EQ(messageOf([&] { objectLink->CheckObject(install); }),

@@ -25,11 +25,11 @@ void registerFormClass(HINSTANCE instance)
 
 }  // namespace
 
-HFONT CreateFontFromSpec(const TFontSpec& spec)
+HFONT CreateFontFromSpec(const TFontSpec& font)
 {
-    return CreateFontA(-spec.Height, 0, 0, 0, spec.Bold ? FW_BOLD : FW_NORMAL, spec.Italic, FALSE, FALSE,
+    return CreateFontA(-font.Height, 0, 0, 0, font.Bold ? FW_BOLD : FW_NORMAL, font.Italic, FALSE, FALSE,
                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       DEFAULT_PITCH | FF_DONTCARE, spec.Name.c_str());
+                       DEFAULT_PITCH | FF_DONTCARE, font.Name.c_str());
 }
 
 TForm::TForm() = default;

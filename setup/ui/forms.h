@@ -63,6 +63,6 @@ private:
     bool terminated_ = false;
 };
 
-HFONT CreateFontFromSpec(const TFontSpec& spec);
+HFONT CreateFontFromSpec(const TFontSpec& font);
 
 }  // namespace fnwd::ui
