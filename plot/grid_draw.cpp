@@ -620,31 +620,25 @@ void GridPainter::rectangularGrid(bool dots)
     auto isAxis = [&](Axis axis, double v, double step) {
         return axesDrawn && !logAxis(g_, axis) && std::fabs(v) <= std::fabs(step) * 1e-9;
     };
+    // Positions closer than a pixel land on the same column or row: each is drawn once, so that a
+    // grid far denser than the screen costs no more than one dot or line per pixel.
+    std::vector<int> columns, rows;
+    for (double x : xs)
+        if (!isAxis(Axis::X, x, sx) && (columns.empty() || columns.back() != column(x)))
+            columns.push_back(column(x));
+    for (double y : ys)
+        if (!isAxis(Axis::Y, y, sy) && (rows.empty() || rows.back() != row(y)))
+            rows.push_back(row(y));
     if (dots) {
-        for (double x : xs) {
-            if (isAxis(Axis::X, x, sx))
-                continue;
-            int px = column(x);
-            for (double y : ys) {
-                if (isAxis(Axis::Y, y, sy))
-                    continue;
-                drawFatDot(px, row(y));
-            }
-        }
+        for (int px : columns)
+            for (int py : rows)
+                drawFatDot(px, py);
         return;
     }
-    for (double x : xs) {
-        if (isAxis(Axis::X, x, sx))
-            continue;
-        int px = column(x);
+    for (int px : columns)
         line(px, g_.areaTop, px, g_.areaBottom + 1);
-    }
-    for (double y : ys) {
-        if (isAxis(Axis::Y, y, sy))
-            continue;
-        int py = row(y);
+    for (int py : rows)
         line(g_.areaLeft, py, g_.areaRight + 1, py);
-    }
 }
 
 // Draws the part of a world segment that lies in the visible range; false when none does.
