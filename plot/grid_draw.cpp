@@ -449,9 +449,9 @@ public:
         for (int role = 0; role < GRID_FONT_COUNT; ++role) {
             fonts_.id[role] = s_.createFont(gridFontSpec(doc_, role, small));
             const GridFont& slot = doc_.fonts[std::size_t(role)];
-            FontSpec spec = gridFontSpec(doc_, role, small);
-            fonts_.height[role] = slot.measuredHeight > 0 ? slot.measuredHeight : spec.height;
-            fonts_.width[role] = slot.averageWidth > 0 ? slot.averageWidth : std::max(1, (spec.height + 1) / 2);
+            FontSpec wanted = gridFontSpec(doc_, role, small);
+            fonts_.height[role] = slot.measuredHeight > 0 ? slot.measuredHeight : wanted.height;
+            fonts_.width[role] = slot.averageWidth > 0 ? slot.averageWidth : std::max(1, (wanted.height + 1) / 2);
         }
         if (trigPaper(g_)) {
             FontSpec pi = gridFontSpec(doc_, FONT_LEGENDS, small);

@@ -2,7 +2,7 @@
 // set and what the dump shows.
 #include "component.h"
 #include "install_objects.h"
-#include "path_specifiers.h"
+#include "path_kinds.h"
 #include "ui_components.h"
 
 #include <map>

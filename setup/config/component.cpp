@@ -1,7 +1,7 @@
 #include "component.h"
 
 #include "install_objects.h"
-#include "path_specifiers.h"
+#include "path_kinds.h"
 #include "setup/util/format.h"
 #include "ui_components.h"
 

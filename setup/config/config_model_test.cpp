@@ -1,8 +1,8 @@
 #include "config_dump.h"
 #include "fake_environment.h"
 #include "install_objects.h"
-#include "path_specifiers.h"
-#include "setup/util/special_folders.h"
+#include "path_kinds.h"
+#include "setup/util/shell_folders.h"
 #include "ui_components.h"
 
 #include <gtest/gtest.h>

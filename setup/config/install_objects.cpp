@@ -1,6 +1,6 @@
 #include "install_objects.h"
 
-#include "path_specifiers.h"
+#include "path_kinds.h"
 #include "setup/util/format.h"
 #include "setup/util/str_util.h"
 #include "ui_components.h"
@@ -175,9 +175,9 @@ void TInstallObject::SetContainer(TInstallContainer* container) {
 
 void TInstallObject::SetDestDir(const std::string& value) { dest_dir_ = value; }
 
-void TInstallObject::SetDestDirType(TCustomPathSpecifier* spec) {
-    if (Rules() && spec) spec->CheckObject(this);
-    dest_dir_type_ = spec;
+void TInstallObject::SetDestDirType(TCustomPathSpecifier* specifier) {
+    if (Rules() && specifier) specifier->CheckObject(this);
+    dest_dir_type_ = specifier;
 }
 
 void TInstallObject::SetInstallTypes(TInstallTypeSet types) {
@@ -231,8 +231,8 @@ void TFileRelated::SetContainer(TInstallContainer* container) {
 }
 
 namespace {
-bool namesArchiveItself(const TCustomPathSpecifier* spec) {
-    PathKind k = KindOf(spec);
+bool namesArchiveItself(const TCustomPathSpecifier* specifier) {
+    PathKind k = KindOf(specifier);
     return k == PathKind::ContainerArchiveFile || k == PathKind::MainArchiveFile;
 }
 }  // namespace
@@ -241,10 +241,10 @@ void TFileRelated::SetArchiveFile(const std::string& value) {
     archive_file_ = (Rules() && namesArchiveItself(archive_file_type_)) ? std::string() : value;
 }
 
-void TFileRelated::SetArchiveFileType(TCustomPathSpecifier* spec) {
-    if (Rules() && spec) spec->CheckObject(this);
-    archive_file_type_ = spec;
-    if (Rules() && namesArchiveItself(spec)) archive_file_.clear();
+void TFileRelated::SetArchiveFileType(TCustomPathSpecifier* specifier) {
+    if (Rules() && specifier) specifier->CheckObject(this);
+    archive_file_type_ = specifier;
+    if (Rules() && namesArchiveItself(specifier)) archive_file_.clear();
 }
 
 void TFileRelated::SetNetLocation(TCustomNetInstallLocation* location) { net_location_ = location; }
@@ -418,18 +418,18 @@ void TCustomInstallFile::SetDestDir(const std::string& value) {
     TFileRelated::SetDestDir(value);
 }
 
-void TCustomInstallFile::SetDestDirType(TCustomPathSpecifier* spec) {
+void TCustomInstallFile::SetDestDirType(TCustomPathSpecifier* specifier) {
     if (!Rules()) {
-        TFileRelated::SetDestDirType(spec);
+        TFileRelated::SetDestDirType(specifier);
         return;
     }
     CheckContainer(container_);
-    bool changed = spec != dest_dir_type_;
-    TFileRelated::SetDestDirType(spec);
+    bool changed = specifier != dest_dir_type_;
+    TFileRelated::SetDestDirType(specifier);
     if (!changed) return;
     const std::string ext = UpperExtension();
     if (ext != ".DLL" && ext != ".OCX" && ext != ".BLL" && ext != ".EXE") return;
-    PathKind k = KindOf(spec);
+    PathKind k = KindOf(specifier);
     if (k == PathKind::Window || k == PathKind::BDEDLL) OverwriteMode = owVersionDate;
     if (k == PathKind::System) ChangeFileType(iftSystemWideDLL);
 }

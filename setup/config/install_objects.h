@@ -84,7 +84,7 @@ public:
     const std::string& DestDir() const { return dest_dir_; }
     virtual void SetDestDir(const std::string& value);
     TCustomPathSpecifier* DestDirType() const { return dest_dir_type_; }
-    virtual void SetDestDirType(TCustomPathSpecifier* spec);
+    virtual void SetDestDirType(TCustomPathSpecifier* specifier);
     bool Include = true;
     TInstallTypeSet InstallTypes() const { return install_types_; }
     void SetInstallTypes(TInstallTypeSet types);
@@ -125,7 +125,7 @@ public:
     const std::string& ArchiveFile() const { return archive_file_; }
     void SetArchiveFile(const std::string& value);
     TCustomPathSpecifier* ArchiveFileType() const { return archive_file_type_; }
-    void SetArchiveFileType(TCustomPathSpecifier* spec);
+    void SetArchiveFileType(TCustomPathSpecifier* specifier);
     TlzhCommand AddToArchive = lzcOverwrite;
     bool Net = false;
     TCustomNetInstallLocation* NetLocation() const { return net_location_; }
@@ -259,7 +259,7 @@ public:
     const std::string& DestName() const { return dest_name_; }
     void SetDestName(const std::string& value);
     void SetDestDir(const std::string& value) override;
-    void SetDestDirType(TCustomPathSpecifier* spec) override;
+    void SetDestDirType(TCustomPathSpecifier* specifier) override;
     TInstallFileType FileType() const { return file_type_; }
     void SetFileType(TInstallFileType type);
     TOverwriteType OverwriteMode = owAlways;

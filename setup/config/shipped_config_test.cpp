@@ -3,7 +3,7 @@
 #include "config_loader.h"
 #include "fake_environment.h"
 #include "install_objects.h"
-#include "path_specifiers.h"
+#include "path_kinds.h"
 #include "ui_components.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "ui_components.h"
 
-#include "path_specifiers.h"
-#include "setup/util/special_folders.h"
+#include "path_kinds.h"
+#include "setup/util/shell_folders.h"
 #include "setup/util/str_util.h"
 
 namespace fnwd {

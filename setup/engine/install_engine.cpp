@@ -2,7 +2,7 @@
 
 #include "forms.h"
 #include "net_folders.h"
-#include "path_specifiers.h"
+#include "path_kinds.h"
 #include "setup/archive/self_extract.h"
 #include "setup/util/format.h"
 #include "setup/util/registry.h"

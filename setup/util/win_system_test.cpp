@@ -1,6 +1,6 @@
 // Runs under Wine against real folders and files.
 #include "exceptions.h"
-#include "special_folders.h"
+#include "shell_folders.h"
 #include "str_util.h"
 #include "win_environment.h"
 #include "win_system.h"

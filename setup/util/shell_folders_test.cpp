@@ -1,4 +1,4 @@
-#include "special_folders.h"
+#include "shell_folders.h"
 
 #include <gtest/gtest.h>
 

@@ -92,6 +92,6 @@ struct StandardSpecifierName {
 extern const StandardSpecifierName kStandardSpecifiers[14];
 
 // The Kind of a specifier, PathKind::Custom for none.
-inline PathKind KindOf(const TCustomPathSpecifier* spec) { return spec ? spec->Kind() : PathKind::Custom; }
+inline PathKind KindOf(const TCustomPathSpecifier* specifier) { return specifier ? specifier->Kind() : PathKind::Custom; }
 
 }  // namespace fnwd

@@ -1,8 +1,8 @@
-#include "path_specifiers.h"
+#include "path_kinds.h"
 
 #include "install_objects.h"
 #include "setup/util/format.h"
-#include "setup/util/special_folders.h"
+#include "setup/util/shell_folders.h"
 #include "setup/util/str_util.h"
 #include "ui_components.h"
 
