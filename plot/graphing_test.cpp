@@ -15,6 +15,7 @@
 #include "platform/record/recording_ui.h"
 #include "plot/cartesian.h"
 #include "plot/colours.h"
+#include "plot/curve_snap.h"
 #include "plot/grid_draw.h"
 #include "plot/point_list.h"
 
@@ -774,6 +775,31 @@ TEST_F(GraphingTest, TableOnLogarithmicAxisStepsByAFactor)
             EXPECT_NEAR(xs[i] / xs[i - 1], 10, 1e-6);
         }
     }
+}
+
+// A pointer within 5 pixels of a drawn curve snaps onto it; further away, or off screen, it does not.
+TEST_F(GraphingTest, PointerSnapsToTheNearestCurveOnScreen)
+{
+    Equation* line = draw("y=x/2");
+    Equation* family = draw("y=x+a {a: 0, 1, 1}");
+    const GridSetup& g = doc->grid;
+    const DevicePoint onLine = deviceOf(g, 4, 2);
+    const DevicePoint nearLine{onLine.x, static_cast<std::int16_t>(onLine.y - 3)};
+    CurveSnap snap = snapToCurve(*doc, nearLine, SnapFilter::AnyCurve);
+    ASSERT_EQ(snap.equation, line);
+    // The projection lies on the line y = x/2 within a pixel of rounding.
+    const double x = g.deviceToWorldX(snap.point.x), y = g.deviceToWorldY(snap.point.y);
+    EXPECT_NEAR(y, x / 2, 2 * (g.xMax - g.xMin) / (g.areaRight - g.areaLeft));
+    EXPECT_LE(std::abs(snap.point.y - nearLine.y), 3);
+
+    const DevicePoint onFamily = deviceOf(g, 2, 3);
+    EXPECT_EQ(snapToCurve(*doc, onFamily, SnapFilter::AnyCurve).equation, family);
+    EXPECT_EQ(snapToCurve(*doc, onFamily, SnapFilter::Integrable).equation, nullptr) << "a family is not integrable";
+
+    const DevicePoint far{onLine.x, static_cast<std::int16_t>(onLine.y - 12)};
+    EXPECT_EQ(snapToCurve(*doc, far, SnapFilter::AnyCurve).equation, nullptr);
+    hideEquation(*doc, "y=x/2");
+    EXPECT_EQ(snapToCurve(*doc, nearLine, SnapFilter::AnyCurve).equation, nullptr) << "a hidden curve";
 }
 
 }  // namespace

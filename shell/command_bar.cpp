@@ -129,6 +129,28 @@ void defaultGrid()
     qv::applyNewGrid(*doc, true);
 }
 
+// Zooms into the selection, or out from it by the default factor centred on it.
+void zoomWithSelection(bool out)
+{
+    qv::GraphDoc* doc = qv::documentProgram().current;
+    if (!doc)
+        return;
+    qv::GridSetup& g = doc->grid;
+    const qv::GridSetup before = g;
+    double increment = qv::programOptions().tableincr;
+    const bool zoomed = out ? g.zoomOutFromSelection(defaultZoomFactor(), &increment) : g.zoomToSelection();
+    eraseSelection(*doc);
+    if (!zoomed) {
+        // A refused zoom leaves the range the user saw.
+        g = before;
+        g.selection = qv::SelectionRect{};
+        return;
+    }
+    qv::programOptions().tableincr = increment;
+    setStatusText("New range set: " + rangeText(g), qv::MESSAGE_INFORMATION);
+    qv::applyNewGrid(*doc, true);
+}
+
 // The status help of a button, shown while idle when its tooltip is asked for.
 UINT statusHelpOf(int command)
 {
@@ -139,6 +161,8 @@ UINT statusHelpOf(int command)
     case TB_CLEARSCREEN: return CM_CLEARSCREEN;
     case TB_DELETEGRAPH: return CM_DELETEEQ;
     case TB_COORDCURSOR: return CM_COORDCURSOR;
+    case TB_ZOOMIN: return hasSelection() ? IDS_ZOOM_SELECTION : TB_ZOOMIN;
+    case TB_ZOOMOUT: return hasSelection() ? IDS_ZOOM_OUT_SELECTION : TB_ZOOMOUT;
     default: return static_cast<UINT>(command);
     }
 }
@@ -183,11 +207,8 @@ bool barCommand(int id, int notification)
             qv::Equation* e = doc->queueHead;
             for (LRESULT i = 0; e && i < index; ++i)
                 e = e->next;
-            if (index >= 0 && e) {
-                std::string text = (e->flags & qv::eqflag::OnGrid) ? "ON SCREEN: " : "OFF SCREEN: ";
-                qv::describeEquation(text, *e);
-                setStatusText(text, qv::MESSAGE_INFORMATION);
-            }
+            if (index >= 0 && e)
+                setStatusText(screenStatusOf(*e), qv::MESSAGE_INFORMATION);
         } else if (notification == CBN_EDITCHANGE) {
             setStatusText("", qv::MESSAGE_INFORMATION);
         }
@@ -233,7 +254,12 @@ bool barCommand(int id, int notification)
                 qv::clearScreen(*doc);
             break;
         case TB_ZOOMIN:
-        case TB_ZOOMOUT: postToMain(CM_SCALE, id); break;
+        case TB_ZOOMOUT:
+            if (hasSelection())
+                zoomWithSelection(id == TB_ZOOMOUT);
+            else
+                postToMain(CM_SCALE, id);
+            break;
         case TB_DEFAULTGRID: defaultGrid(); break;
         default: return false;
         }
@@ -257,7 +283,7 @@ INT_PTR CALLBACK commandBarProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND: {
         const int id = LOWORD(wParam);
         const bool handled = barCommand(id, HIWORD(wParam));
-        if (id != IDC_EQUATION && g_shell.toolMode == 0 && isIdle())
+        if (id != IDC_EQUATION && !activeTool() && isIdle())
             returnFocusToEquationField();
         SetWindowLongPtrA(dialog, DWLP_MSGRESULT, 0);
         return handled ? TRUE : FALSE;
@@ -397,6 +423,13 @@ void graphCommand()
     // could not be graphed has left the queue and stays as typed.
     if (doc->queueHead == added)
         SetWindowTextA(g_shell.equationField, added->text.c_str());
+}
+
+std::string screenStatusOf(const qv::Equation& e)
+{
+    std::string text = (e.flags & qv::eqflag::OnGrid) ? "ON SCREEN: " : "OFF SCREEN: ";
+    qv::describeEquation(text, e);
+    return text;
 }
 
 // Leaves the focus where it is when it is in the equation field (or one of its children) or outside the

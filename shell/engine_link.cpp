@@ -27,24 +27,28 @@ public:
     void statusLine(const std::string& text, int category) override { setStatusText(text, category); }
     void beep() override { base_.beep(); }
 
-    // Runs the windows while a graph is drawn. The command bar's buttons switch the drawing state, so
-    // the state returned is the program's, not the one passed in. A pause waits for input instead of
-    // spinning.
-    int pumpMessages(int /*state*/, bool /*noYield*/) override
+    // Runs the windows between two points of a drawing: one message a call. The command bar's buttons
+    // switch the drawing state, so the state returned is the program's, not the one passed in. A
+    // pause waits for input instead of spinning. With noYield (hogCPU) the other programs get no
+    // turn and only the command bar's messages are acted on, so that Pause and abort still work;
+    // everything else is dropped.
+    int pumpMessages(int /*state*/, bool noYield) override
     {
         using namespace qv::drawstate;
+        // Repaints are never taken without yielding: dropped, they would come back at once.
+        const UINT filter = noYield ? PM_NOYIELD | PM_QS_INPUT | PM_QS_POSTMESSAGE | PM_QS_SENDMESSAGE : 0;
         if ((qv::drawState() & ~RepaintPending) == Paused)
-            WaitMessage();
+            MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, noYield ? QS_ALLINPUT & ~QS_PAINT : QS_ALLINPUT,
+                                        MWMO_INPUTAVAILABLE);
         MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                // The loop of the program must still see it once the drawing has stopped.
-                PostQuitMessage(static_cast<int>(msg.wParam));
-                qv::drawState() = AbortRequested;
-                break;
-            }
-            if (g_shell.commandBar && IsDialogMessageA(g_shell.commandBar, &msg))
-                continue;
+        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | filter))
+            return qv::drawState();
+        if (msg.message == WM_QUIT) {
+            // The loop of the program must still see it once the drawing has stopped.
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            qv::drawState() = AbortRequested;
+        } else if (g_shell.commandBar && IsDialogMessageA(g_shell.commandBar, &msg)) {
+        } else if (!noYield) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
@@ -97,7 +101,7 @@ class ShellDriver final : public qv::GraphingDriver {
 public:
     void beginDrawing(qv::GraphDoc& doc) override
     {
-        doc.grid.selection = qv::SelectionRect{};
+        eraseSelection(doc);
         qv::graphingDriver().beginDrawing(doc);
         if (!qv::documentProgram().printing)
             toolbarBeginDrawing();

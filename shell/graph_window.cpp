@@ -1,5 +1,7 @@
 // The graph window: shows the current document, keeps its graph area, repaints the grid and the
 // stored curves, and moves the range with its scroll bars.
+#include <windowsx.h>
+
 #include <cmath>
 
 #include "doc/graph_doc.h"
@@ -52,7 +54,7 @@ void paint(HWND window)
             const qv::Colour runningColour = out.curveColour;
             out.curvePen = 0;
             const qv::ObjectId previous = surface.select(surface.stockObject(qv::StockObject::WhitePen));
-            if (g_shell.toolMode == 0)
+            if (!activeTool())
                 doc->grid.selection = qv::SelectionRect{};
             qv::drawGridScreen(*doc, surface);
             if (!g_thumbTracking)
@@ -215,6 +217,19 @@ LRESULT CALLBACK graphWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
             }
         }
         break;
+    case WM_LBUTTONDOWN:
+        graphButtonDown(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        break;
+    case WM_MOUSEMOVE:
+        graphPointerMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        break;
+    case WM_LBUTTONUP:
+        graphButtonUp(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        break;
+    case WM_RBUTTONUP:
+    case WM_CAPTURECHANGED:
+        cancelSelectionDrag();
+        break;
     case WM_HSCROLL:
     case WM_VSCROLL:
         scroll(window, message == WM_HSCROLL ? SB_HORZ : SB_VERT, LOWORD(wParam), HIWORD(wParam));
@@ -232,7 +247,7 @@ LRESULT CALLBACK graphWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     doc = currentDoc();
     if (doc && doc->pending)
         qv::applyPendingUpdates(*doc);
-    if (message != WM_LBUTTONDOWN && isIdle() && g_shell.toolMode == 0)
+    if (message != WM_LBUTTONDOWN && isIdle() && !activeTool())
         returnFocusToEquationField();
     return result;
 }

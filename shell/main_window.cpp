@@ -14,6 +14,7 @@
 #include "doc/graph_file.h"
 #include "platform/ui.h"
 #include "plot/graphing_driver.h"
+#include "plot/point_list.h"
 #include "resource.h"
 #include "shell.h"
 
@@ -90,6 +91,8 @@ void updateMenuState()
     enable(CM_COPYEQUATIONS, queue);
     enable(CM_COPYTABLES, tablesOn());
     enable(CM_EDITUNDO, qv::canUndo());
+    // The Grid Range dialog is still to come: the command works on a selection only.
+    enable(CM_GRIDRANGE, hasSelection());
 }
 
 std::string windowsLineText(const std::vector<std::string>& lines)
@@ -248,9 +251,7 @@ void saveSetupInfo(qv::GraphDoc& doc)
 
 void zoomByDefault(qv::GraphDoc& doc, bool out)
 {
-    double factor = std::atof(qv::programOptions().defscale.c_str());
-    if (!(factor > 1))
-        factor = 2;
+    const double factor = defaultZoomFactor();
     doc.pending |= qv::PENDING_REGRID;
     double increment = qv::programOptions().tableincr;
     if (!doc.grid.scaleGrid(out ? -factor : factor, &increment))
@@ -293,6 +294,10 @@ void handleCommand(int id, int high)
     case CM_DELETEEQ: qv::deleteEquation(*doc, fieldText()); break;
     case CM_CLEARALL: qv::clearAll(*doc); break;
     case CM_CLEARSCREEN: qv::clearScreen(*doc); break;
+    case CM_GRIDRANGE:
+        if (hasSelection())
+            PostMessageA(g_shell.commandBar, WM_COMMAND, TB_ZOOMIN, 0);
+        break;
     case CM_SCALE:
         if (high == TB_ZOOMIN || high == TB_ZOOMOUT)
             zoomByDefault(*doc, high == TB_ZOOMOUT);
@@ -387,13 +392,19 @@ void commonTail(UINT message)
     if (qv::GraphDoc* doc = currentDoc(); doc && doc->pending && isIdle())
         qv::applyPendingUpdates(*doc);
     const bool keepFocus = message == WM_INITMENUPOPUP || message == WM_MENUSELECT || message == WM_DRAWITEM;
-    if (g_shell.commandBar && isIdle() && g_shell.toolMode == 0 && !keepFocus)
+    if (g_shell.commandBar && isIdle() && !activeTool() && !keepFocus)
         returnFocusToEquationField();
 }
 
 }  // namespace
 
 bool isIdle() { return qv::drawState() == qv::drawstate::Idle; }
+
+double defaultZoomFactor()
+{
+    const double factor = std::atof(qv::programOptions().defscale.c_str());
+    return factor > 1 ? factor : 2;
+}
 
 bool askToSave(const char* format, const char* caption)
 {
@@ -564,10 +575,22 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
                 setStatusText(loadString(IDS_TYPEHINT));
         }
         break;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam) && activeTool() && g_shell.graph)
+            SetFocus(g_shell.graph);
+        break;
     case WM_ACTIVATEAPP:
         if (wParam && !isIdle()) {
+            qv::clearClip();
             InvalidateRect(window, nullptr, TRUE);
+            qv::releaseCurvePen();
             SetFocus(window);
+        } else if (wParam && activeTool()) {
+            confineToPlottingArea();
+        } else if (wParam) {
+            SetFocus(window);
+        } else if (activeTool()) {
+            ClipCursor(nullptr);
         }
         break;
     case WM_DESTROY:

@@ -5,6 +5,7 @@
 #include <string>
 
 namespace qv {
+struct Equation;
 struct GraphDoc;
 class GdiSurface;
 }  // namespace qv
@@ -22,6 +23,13 @@ constexpr int kMaxStatusText = 200;
 constexpr int CM_REDRAW_AFTER_REGRID = 7000;  // to the graph window
 constexpr int CM_REDRAW_ALL_POSTED = 7100;    // to the main window
 constexpr int CM_ADOPT_DOCUMENT = 7300;       // to the graph window, the document in lParam
+
+// Mouse modes of the graph window without a tool: the left button is down, then a zoom selection is
+// being dragged.
+constexpr int TOOL_BUTTON_DOWN = 1024;
+constexpr int TOOL_ZOOM_SELECTION = 1;
+// The modes that count as a mouse tool for the focus and activation rules.
+constexpr int ACTIVE_TOOLS = 2 | 4 | 8 | 16 | 32 | 128 | 256 | 512;
 
 // Layout states of the main window.
 constexpr int LAYOUT_NONE = 0;
@@ -68,6 +76,9 @@ void layoutMainWindow();
 void updateTitle();
 void refreshCheckMarks();
 bool isIdle();
+// The factor of the zoom buttons and of Scale without a selection.
+double defaultZoomFactor();
+inline bool activeTool() { return (g_shell.toolMode & ACTIVE_TOOLS) != 0; }
 // Asks "Save %s before ...?" when the document has unsaved equations; false when the user cancels.
 bool askToSave(const char* format, const char* caption);
 // Reads a document: the first replaces the current one, a later one is read into it.
@@ -78,8 +89,20 @@ LRESULT CALLBACK graphWindowProc(HWND, UINT, WPARAM, LPARAM);
 void createGraphWindow(qv::GraphDoc* doc);
 void setScrollbars(bool on);
 
+// mouse_tools.cpp
+bool hasSelection();
+void eraseSelection(qv::GraphDoc& doc);
+// Keeps the pointer inside the plotting area of the graph window.
+void confineToPlottingArea();
+void graphButtonDown(int x, int y);
+void graphPointerMove(int x, int y);
+void graphButtonUp(int x, int y);
+void cancelSelectionDrag();
+
 // command_bar.cpp
 HWND createCommandBar(HWND main);
+// "ON SCREEN: " or "OFF SCREEN: " and the description of the entry.
+std::string screenStatusOf(const qv::Equation& e);
 void createToolbar();
 bool returnFocusToEquationField();
 void graphCommand();

@@ -100,6 +100,10 @@
 /* Strings */
 #define IDS_REGISTERCLASS       10
 #define IDS_CREATEWINDOW        11
+#define IDS_PROMPT_ZOOM         129
+#define IDS_ZOOM_SELECTION      815
+#define IDS_ZOOM_OUT_SELECTION  816
+#define IDS_ZOOM_NOW            7500
 #define IDS_TYPEHINT            7502
 #define IDS_EXITWHILEDRAWING    7504
 #define IDS_TOOLTIP_FIRST       10000

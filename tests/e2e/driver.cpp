@@ -173,8 +173,13 @@ void command(HWND window, int id) { PostMessageA(window, WM_COMMAND, MAKEWPARAM(
 
 void settle(HWND window)
 {
+    RedrawWindow(GetAncestor(window, GA_ROOT), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    flush(window);
+}
+
+void flush(HWND window)
+{
     HWND top = GetAncestor(window, GA_ROOT);
-    RedrawWindow(top, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     DWORD_PTR result = 0;
     SendMessageTimeoutA(top, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
     Sleep(100);

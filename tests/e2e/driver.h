@@ -41,7 +41,8 @@ std::string text(HWND window);
 void setText(HWND window, const std::string& text);
 void click(HWND button);
 void command(HWND window, int id);  // posts WM_COMMAND as a menu or accelerator would
-void settle(HWND window);           // lets the window finish painting
+void settle(HWND window);           // repaints the window and lets it finish
+void flush(HWND window);            // lets the window handle what it was sent, without repainting it
 RECT clientRectOnScreen(HWND window);
 
 struct Bitmap {

@@ -74,9 +74,13 @@ void exitProgram(Session& s, const std::string& what)
     check(code == 0, what + ": ends with code 0 (got " + std::to_string(code) + ")");
 }
 
-Bitmap graphShot(const Session& s)
+// The graph window as shown; repainted first unless what it shows would not survive a repaint.
+Bitmap graphShot(const Session& s, bool repaint = true)
 {
-    settle(s.main);
+    if (repaint)
+        settle(s.main);
+    else
+        flush(s.main);
     Bitmap whole = capture(s.main);
     RECT g = clientRectOnScreen(s.graph), m = clientRectOnScreen(s.main);
     Bitmap part;
@@ -91,6 +95,33 @@ Bitmap graphShot(const Session& s)
     return part;
 }
 
+// The border of the plotting area: the outermost columns and rows drawn in the axes' colour nearly
+// all along.
+RECT plotBorder(const Bitmap& shot)
+{
+    std::vector<int> columns(shot.width), rows(shot.height);
+    for (int y = 0; y < shot.height; ++y)
+        for (int x = 0; x < shot.width; ++x)
+            if (shot.at(x, y) == AXES) {
+                ++columns[x];
+                ++rows[y];
+            }
+    RECT r{-1, -1, -1, -1};
+    for (int x = 0; x < shot.width; ++x)
+        if (columns[x] > shot.height * 9 / 10) {
+            if (r.left < 0)
+                r.left = x;
+            r.right = x;
+        }
+    for (int y = 0; y < shot.height; ++y)
+        if (rows[y] > shot.width * 8 / 10) {
+            if (r.top < 0)
+                r.top = y;
+            r.bottom = y;
+        }
+    return r;
+}
+
 // Where the y axis stands, as a fraction of the plotting area between the border's columns.
 double axisFraction(const Bitmap& shot)
 {
@@ -99,13 +130,8 @@ double axisFraction(const Bitmap& shot)
         for (int x = 0; x < shot.width; ++x)
             if (shot.at(x, y) == AXES)
                 ++columns[x];
-    int left = -1, right = -1;
-    for (int x = 0; x < shot.width; ++x)
-        if (columns[x] > shot.height * 9 / 10) {
-            if (left < 0)
-                left = x;
-            right = x;
-        }
+    const RECT border = plotBorder(shot);
+    const int left = border.left, right = border.right;
     int axis = -1, best = shot.height / 2;
     for (int x = left + 6; x < right - 6; ++x)
         if (columns[x] > best) {
@@ -134,6 +160,37 @@ void expectAxis(const Session& s, double expected, const std::string& what, cons
     check(f > expected - 0.01 && f < expected + 0.01,
           what + ": y axis at " + std::to_string(f) + " of the width, expected " + std::to_string(expected));
 }
+
+// Drags the left button across the graph window, from one point of its client area to another.
+// The pointer is moved for real: the program keeps it inside the plotting area while it drags.
+void drag(const Session& s, POINT from, POINT to)
+{
+    POINT screen = from;
+    ClientToScreen(s.graph, &screen);
+    SetCursorPos(screen.x, screen.y);
+    Sleep(100);
+    PostMessageA(s.graph, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y));
+    Sleep(100);
+    for (int step = 1; step <= 4; ++step) {
+        POINT p{from.x + (to.x - from.x) * step / 4, from.y + (to.y - from.y) * step / 4};
+        ClientToScreen(s.graph, &p);
+        SetCursorPos(p.x, p.y);
+        Sleep(60);
+    }
+}
+
+void release(const Session& s, POINT at)
+{
+    PostMessageA(s.graph, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+    flush(s.main);
+}
+
+// The point at this fraction of the plotting area's width and height.
+POINT within(const RECT& border, double fx, double fy)
+{
+    return POINT{LONG(border.left + (border.right - border.left) * fx), LONG(border.top + (border.bottom - border.top) * fy)};
+}
+
 
 }  // namespace
 
@@ -187,6 +244,80 @@ int main(int argc, char** argv)
         check(text(s.main) == "Quorvex for Win32 - line.gr", "the last file names the document (\"" + text(s.main) + "\")");
         captureWindow(s.main).save(artefact("two_files.bmp"));
         exitProgram(s, "two names");
+    }
+    {  // The mouse: a click picks the curve under the pointer, a drag selects a rectangle for the zoom.
+        Program p(exe + " line", dir);
+        Session s{&p};
+        check(attach(s), "start for the mouse");
+        waitIdle(s);
+        HWND status = findChildById(s.main, 800);
+        Bitmap shot = graphShot(s);
+        const RECT border = plotBorder(shot);
+        check(border.right - border.left > 100 && border.bottom - border.top > 100, "the plotting area's border is found");
+
+        // y=x runs through the middle; find it on a column right of the centre.
+        const int column = border.left + (border.right - border.left) * 3 / 4;
+        int row = -1;
+        for (int y = border.top; y < border.bottom && row < 0; ++y)
+            if (shot.at(column, y) == 0xFF00FF)
+                row = y;
+        check(row > 0, "y=x is drawn at the column of x=4");
+        setText(s.field, "y=5");
+        PostMessageA(s.graph, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(column, row + 2));
+        release(s, POINT{column, row + 2});
+        check(text(status).find("ON SCREEN: ") == 0 && text(s.field) == "y=x",
+              "a click beside the curve picks it (status \"" + text(status) + "\", field \"" + text(s.field) + "\")");
+        const POINT empty = within(border, 0.2, 0.2);
+        PostMessageA(s.graph, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(empty.x, empty.y));
+        release(s, empty);
+        check(text(status).empty(), "a click away from the curves empties the status (\"" + text(status) + "\")");
+
+        HMENU menu = GetMenu(s.main);
+        const POINT from = within(border, 0.375, 0.3), to = within(border, 0.75, 0.45);
+        drag(s, from, to);
+        flush(s.main);
+        check(GetMenu(s.main) != menu, "dragging shows its prompt in place of the menu");
+        captureWindow(s.main).save(artefact("dragging.bmp"));
+        check(text(status).rfind("Selected area: (", 0) == 0, "the status shows the area (\"" + text(status) + "\")");
+        release(s, to);
+        check(GetMenu(s.main) == menu, "the menu is back after the drag");
+        check(text(status) == "Click Zoom in or Zoom out now to set the new range.",
+              "the status says what to do next (\"" + text(status) + "\")");
+        shot = graphShot(s, false);  // a repaint takes the selection away
+        shot.save(artefact("selection.bmp"));
+        // The selection is the inverted screen: the white paper turns black inside it.
+        const POINT inside = within(border, 0.5, 0.32);
+        check(shot.count(0x000000, inside.x - 5, inside.y - 3, inside.x + 5, inside.y + 3) > 40,
+              "the selection is shown inverted");
+        command(s.bar, 805);
+        waitIdle(s);
+        // The selection ran from x=-2 to x=4.
+        expectAxis(s, 1.0 / 3, "Zoom in with a selection takes its x range", "zoom_selection.bmp");
+
+        // Out from a selection centred on x=1.75: twice the width, about that centre.
+        drag(s, within(border, 0.5, 0.3), within(border, 0.75, 0.4));
+        release(s, within(border, 0.75, 0.4));
+        command(s.bar, 806);
+        waitIdle(s);
+        expectAxis(s, 0.5 - 1.75 / 12, "Zoom out with a selection centres on it", "zoom_out_selection.bmp");
+
+        // Ctrl+R with a selection zooms into it; the right button cancels a drag.
+        shot = graphShot(s);
+        const RECT wide = plotBorder(shot);
+        drag(s, within(wide, 0.25, 0.3), within(wide, 0.5, 0.4));
+        PostMessageA(s.graph, WM_RBUTTONUP, 0, 0);
+        flush(s.main);
+        check(GetMenu(s.main) == menu, "the right button ends the drag");
+        command(s.main, 3004);
+        waitIdle(s);
+        expectAxis(s, 0.5 - 1.75 / 12, "Grid Range without a selection leaves the range", "no_selection.bmp");
+        drag(s, within(wide, 0.25, 0.3), within(wide, 0.5, 0.4));
+        release(s, within(wide, 0.5, 0.4));
+        command(s.main, 3004);
+        waitIdle(s);
+        expectAxis(s, (axisFraction(shot) - 0.25) * 4, "Grid Range with a selection zooms into it",
+                   "grid_range_selection.bmp");
+        exitProgram(s, "mouse");
     }
     {  // "/i:": options saved with Save Setup Info; the scroll bars; the zoom buttons; Undo.
         Program p(exe + " \"/i:" + setup + "\"", dir);
