@@ -41,6 +41,9 @@ std::string text(HWND window);
 void setText(HWND window, const std::string& text);
 void click(HWND button);
 void command(HWND window, int id);  // posts WM_COMMAND as a menu or accelerator would
+void key(HWND window, WPARAM vk);   // posts a key press and release
+// Waits until the window's text starts with the prefix; false on time-out.
+bool waitForText(HWND window, const std::string& prefix, DWORD timeoutMs = 10000);
 void settle(HWND window);           // repaints the window and lets it finish
 void flush(HWND window);            // lets the window handle what it was sent, without repainting it
 RECT clientRectOnScreen(HWND window);

@@ -319,6 +319,27 @@ int main(int argc, char** argv)
                    "grid_range_selection.bmp");
         exitProgram(s, "mouse");
     }
+    {  // With hogCPU a drawing acts only on the command bar: Pause and abort work, a close is dropped.
+        const std::string hog = dir + "\\hog.ini";
+        check(writeFile(hog, "[options]\nhogcpu=on\n"), "hog.ini written");
+        Program p(exe + " /i:" + hog, dir);
+        Session s{&p};
+        check(attach(s), "start with hogCPU");
+        HWND status = findChildById(s.main, 800);
+        setText(s.field, "y=a*x^2/100 {a: 1, 400, 0.01}");
+        command(s.bar, IDOK);
+        Sleep(700);
+        check(!IsWindowEnabled(s.field), "the family is being drawn");
+        PostMessageA(s.main, WM_CLOSE, 0, 0);
+        check(p.waitForWindow("#32770", "Exit Quorvex", 1500) == nullptr, "a close while drawing is not acted on");
+        key(GetDlgItem(s.bar, IDCANCEL), VK_RETURN);
+        check(waitForText(status, "PAUSE at "), "Enter pauses (\"" + text(status) + "\")");
+        key(GetDlgItem(s.bar, IDOK), VK_ESCAPE);
+        check(waitForText(status, "ABORTED: "), "ESC in the pause aborts (\"" + text(status) + "\")");
+        waitIdle(s);
+        check(p.running() && IsWindowEnabled(s.field), "the program is idle and still running");
+        exitProgram(s, "hogCPU");
+    }
     {  // "/i:": options saved with Save Setup Info; the scroll bars; the zoom buttons; Undo.
         Program p(exe + " \"/i:" + setup + "\"", dir);
         Session s{&p};

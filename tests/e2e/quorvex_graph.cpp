@@ -171,22 +171,7 @@ std::string clipboardText()
     return text;
 }
 
-void key(HWND window, WPARAM vk)
-{
-    PostMessageA(window, WM_KEYDOWN, vk, 1);
-    PostMessageA(window, WM_KEYUP, vk, 0xC0000001);
-}
-
-bool waitStatus(const std::string& prefix, DWORD timeoutMs = 10000)
-{
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < timeoutMs) {
-        if (text(g_status).rfind(prefix, 0) == 0)
-            return true;
-        Sleep(50);
-    }
-    return false;
-}
+bool waitStatus(const std::string& prefix) { return waitForText(g_status, prefix); }
 
 }  // namespace
 
