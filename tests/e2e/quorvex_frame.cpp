@@ -3,7 +3,61 @@
 
 #include <commctrl.h>
 
+#include <fstream>
+#include <sstream>
+
 using namespace e2e;
+
+namespace {
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// The Internet shortcut the home-page and feedback commands leave for the shell.
+std::string shortcutAfter(HWND main, int id)
+{
+    char folder[MAX_PATH] = "";
+    GetTempPathA(sizeof folder, folder);
+    std::string path = folder;
+    if (!path.empty() && path.back() != '\\')
+        path += '\\';
+    path += "Quorvex.url";
+    DeleteFileA(path.c_str());
+    command(main, id);
+    for (int i = 0; i < 50 && GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
+        Sleep(100);
+    Sleep(200);
+    return readFile(path);
+}
+
+struct FoundDialog {
+    HWND window = nullptr;
+};
+
+BOOL CALLBACK findForeignDialog(HWND window, LPARAM lParam)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != GetCurrentProcessId() && IsWindowVisible(window) && className(window) == "#32770") {
+        reinterpret_cast<FoundDialog*>(lParam)->window = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK collectTexts(HWND child, LPARAM lParam)
+{
+    if (className(child) == "Static")
+        *reinterpret_cast<std::string*>(lParam) += text(child) + " ";
+    return TRUE;
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -56,6 +110,38 @@ int main(int argc, char** argv)
         int border = shot.count(0x800000, left, top, left + 5, top + h);
         check(border > h / 2, "graph window's border is dark red");
     }
+
+    // The home page and the feedback address: an Internet shortcut handed to the shell.
+    const std::string home = shortcutAfter(main, 6505);
+    check(home.rfind("[InternetShortcut]", 0) == 0 && home.find("URL=http://") != std::string::npos,
+          "Homepage writes an Internet shortcut (\"" + home + "\")");
+    const std::string mail = shortcutAfter(main, 6506);
+    check(mail.find("URL=mailto:") != std::string::npos, "the feedback command writes a mailto: shortcut (\"" + mail + "\")");
+
+    // Help > Contents asks the platform's help viewer for quorplot.hlp, which is not installed here:
+    // the viewer says so, and Quorvex goes on once that is answered.
+    command(main, 6502);
+    FoundDialog viewer;
+    for (int i = 0; i < 100 && !viewer.window; ++i) {
+        Sleep(100);
+        EnumWindows(findForeignDialog, reinterpret_cast<LPARAM>(&viewer));
+    }
+    check(viewer.window != nullptr, "the help viewer answers Help > Contents");
+    if (viewer.window) {
+        std::string said;
+        EnumChildWindows(viewer.window, collectTexts, reinterpret_cast<LPARAM>(&said));
+        check(said.find("quorplot.hlp") != std::string::npos || said.find("QUORPLOT.HLP") != std::string::npos,
+              "it was asked for quorplot.hlp (\"" + said + "\")");
+        captureWindow(viewer.window).save(artefact("help_viewer.bmp"));
+        for (int id : {IDNO, IDCANCEL, IDOK})
+            if (HWND button = GetDlgItem(viewer.window, id)) {
+                click(button);
+                break;
+            }
+    }
+    DWORD_PTR alive = 0;
+    check(SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &alive) != 0,
+          "Quorvex answers after the help viewer");
 
     command(main, 1008);
     int code = quorvex.waitForExit(20000);
