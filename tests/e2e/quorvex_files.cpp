@@ -143,9 +143,9 @@ double axisFraction(const Bitmap& shot)
     return double(axis - left) / (right - left);
 }
 
-void scroll(const Session& s, int code)
+void scroll(const Session& s, int code, int position = 0)
 {
-    PostMessageA(s.graph, WM_HSCROLL, MAKEWPARAM(code, 0), 0);
+    PostMessageA(s.graph, WM_HSCROLL, MAKEWPARAM(code, position), 0);
     PostMessageA(s.graph, WM_HSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0), 0);
     waitIdle(s);
     Sleep(200);
@@ -372,6 +372,18 @@ int main(int argc, char** argv)
         expectAxis(s, 0.45, "one line right moves the range by 5%", "scroll_line.bmp");
         scroll(s, SB_PAGEUP);
         expectAxis(s, 0.7, "one page left moves it by 25%", "scroll_page.bmp");
+        // Dragging the thumb shows the grid where it would go and keeps the range; letting go applies it.
+        PostMessageA(s.graph, WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 60), 0);
+        Bitmap tracked = graphShot(s, false);
+        tracked.save(artefact("thumb_track.bmp"));
+        const double trackedAxis = axisFraction(tracked);
+        check(trackedAxis > 0.59 && trackedAxis < 0.61, "the dragged thumb shows the grid 10% on (" + std::to_string(trackedAxis) + ")");
+        check(tracked.count(0xFF00FF, 0, 0, tracked.width, tracked.height) == 0, "without the curves");
+        expectAxis(s, 0.7, "a repaint while dragging shows the range unchanged", "thumb_repaint.bmp");
+        scroll(s, SB_THUMBPOSITION, 60);
+        expectAxis(s, 0.6, "letting the thumb go moves the range", "thumb_released.bmp");
+        scroll(s, SB_THUMBPOSITION, 40);
+        expectAxis(s, 0.7, "and back", "thumb_back.bmp");
         command(s.bar, 806);
         waitIdle(s);
         expectAxis(s, 0.6, "Zoom out doubles the range about its centre", "zoom_out.bmp");
