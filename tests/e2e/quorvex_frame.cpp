@@ -93,6 +93,8 @@ int main(int argc, char** argv)
     HWND status = findChild(main, STATUSCLASSNAMEA, 800);
     check(status && (GetWindowLongA(status, GWL_STYLE) & SBARS_SIZEGRIP), "status bar 800 with a size grip");
     check(text(status).rfind("Quorvex for Win32", 0) == 0, "status bar shows the banner (\"" + text(status) + "\")");
+    check(waitForText(status, "Type an equation in the edit field and press Draw graph or enter to graph it.", 8000),
+          "after three seconds the status bar says what to do (\"" + text(status) + "\")");
 
     setText(field, "y=x^2-3");
     check(text(field) == "y=x^2-3", "typed text stands in the equation field");
@@ -143,7 +145,14 @@ int main(int argc, char** argv)
     check(SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &alive) != 0,
           "Quorvex answers after the help viewer");
 
+    // A graph drawn and the queue cleared: the document was modified but holds nothing to save.
+    command(bar, IDOK);
+    Sleep(1500);
+    command(main, 2005);
+    Sleep(300);
+    check(SendMessageA(field, CB_GETCOUNT, 0, 0) == 0, "Clear All empties the queue");
     command(main, 1008);
+    check(quorvex.waitForWindow("#32770", "Exit Quorvex", 1500) == nullptr, "Exit with an empty queue asks nothing");
     int code = quorvex.waitForExit(20000);
     check(code == 0, "File > Exit ends the program with code 0 (got " + std::to_string(code) + ")");
     return finish();
