@@ -25,4 +25,12 @@ bool isIntegrable(const Equation& e);
 // neighbouring segment nearer to the pointer.
 CurveSnap snapToCurve(GraphDoc& doc, DevicePoint pointer, SnapFilter filter);
 
+// Moves a point attached to a curve along the curve by the pointer's displacement (dx, dy). False when
+// the curve is lost: a jump too far for the screen, or the end of a run. On a small screen the reach is
+// shorter.
+bool followCurve(const GridSetup& grid, CurveSnap& at, int dx, int dy, bool smallScreen);
+
+// Whether two directions are less than 60 degrees apart.
+bool withinSixtyDegrees(int ax, int ay, int bx, int by);
+
 }  // namespace qv

@@ -639,5 +639,38 @@ TEST_F(GraphingTest, PointerSnapsToTheNearestCurveOnScreen)
     EXPECT_EQ(snapToCurve(*doc, nearLine, SnapFilter::AnyCurve).equation, nullptr) << "a hidden curve";
 }
 
+// A point attached to a curve moves along it with the pointer, across the curve's segments, as long
+// as the curve runs within 60 degrees of the move; a jump beyond the screen's reach loses the curve.
+TEST_F(GraphingTest, PointerFollowsTheCurve)
+{
+    draw("y=x^2/4");
+    const GridSetup& g = doc->grid;
+    CurveSnap at = snapToCurve(*doc, deviceOf(g, -1, 0.25), SnapFilter::AnyCurve);
+    ASSERT_NE(at.equation, nullptr);
+    const int startX = at.point.x;
+    for (int step = 0; step < 40; ++step) {
+        ASSERT_TRUE(followCurve(g, at, 4, 0, true)) << "step " << step;
+        const double x = g.deviceToWorldX(at.point.x), y = g.deviceToWorldY(at.point.y);
+        const double pixel = (g.yMax - g.yMin) / (g.areaBottom - g.areaTop);
+        EXPECT_NEAR(y, x * x / 4, 2 * pixel + std::abs(x) / 2 * (g.xMax - g.xMin) / (g.areaRight - g.areaLeft))
+            << "step " << step;
+    }
+    EXPECT_GT(at.point.x, startX + 150) << "the point went along";
+    // Up the steep side: vertical moves keep following.
+    const int row = at.point.y;
+    for (int step = 0; step < 10; ++step)
+        ASSERT_TRUE(followCurve(g, at, 0, -4, true));
+    EXPECT_LT(at.point.y, row - 30);
+    EXPECT_NEAR(g.deviceToWorldY(at.point.y), std::pow(g.deviceToWorldX(at.point.x), 2) / 4, 0.1);
+    // And back down to the left, over the vertex.
+    for (int step = 0; step < 80; ++step)
+        ASSERT_TRUE(followCurve(g, at, -4, 2, true)) << "step " << step;
+    EXPECT_LT(at.point.x, deviceOf(g, -0.5, 0).x);
+    EXPECT_NEAR(g.deviceToWorldY(at.point.y), std::pow(g.deviceToWorldX(at.point.x), 2) / 4, 0.1);
+    EXPECT_FALSE(followCurve(g, at, 40, 0, true)) << "a jump of 40 pixels on a small screen";
+    EXPECT_TRUE(withinSixtyDegrees(10, 0, 10, 5));
+    EXPECT_FALSE(withinSixtyDegrees(10, 0, 0, 10));
+}
+
 }  // namespace
 }  // namespace qv
