@@ -18,7 +18,9 @@ bool isCurrent(const GraphDoc& doc) { return documentProgram().current == &doc; 
 void detachFromTools(GraphDoc& doc, const Equation* e)
 {
     doc.tangent.detach(e);
-    doc.integration.detach(e);
+    // The Integrate curve dialog shows the region's curves; it goes with them.
+    if (doc.integration.detach(e))
+        documentProgram().viewOrNone().closeIntegrateDialog();
 }
 
 // The 0-based queue position of e, counted from the newest.
@@ -104,6 +106,8 @@ GraphDoc* createDocument()
 {
     auto* doc = new GraphDoc;
     doc->serial = documentProgram().nextSerial++;
+    doc->tangent.document = doc;
+    doc->integration.document = doc;
     doc->annotations.resize(std::max<int>(programOptions().maxannote, 0));
     return doc;
 }

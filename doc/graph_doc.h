@@ -60,23 +60,54 @@ struct GridFont {
     char customized = 'n';
 };
 
-// The tangent and the integrated region on screen. Their computations join later; the document owns
-// them and detaches equations from them.
+struct GraphDoc;
+
+// The tangent line on screen: the equation it touches (empty when no tangent is shown), the point of
+// tangency and dy/dx there (infinite for a vertical line). The document detaches equations from it.
 struct TangentRecord {
+    GraphDoc* document = nullptr;
     Equation* equation = nullptr;
-    bool shown = false;
+    float x = 0, y = 0;
+    float slope = 0;
+    bool shown() const { return equation != nullptr; }
     void detach(const Equation* e)
     {
-        if (equation == e)
+        if (e && equation == e)
             clear();
     }
     void clear()
     {
         equation = nullptr;
-        shown = false;
+        x = y = slope = 0;
     }
 };
-using IntegrationRecord = TangentRecord;
+
+// The integrated region on screen: the curve (and the optional lower curve, none meaning the x-axis),
+// the interval as chosen, the last area and the bounding box of the drawn shading, kept to erase it.
+// first is empty when no region is shown.
+struct IntegrationRecord {
+    GraphDoc* document = nullptr;
+    Equation* first = nullptr;
+    Equation* second = nullptr;
+    float from = 0, to = 0;
+    float area = 0;
+    DeviceRect shaded{};
+    bool shown() const { return first != nullptr; }
+    // Clears the region when e is one of its curves; true when it did.
+    bool detach(const Equation* e)
+    {
+        if (!e || (first != e && second != e))
+            return false;
+        clear();
+        return true;
+    }
+    void clear()
+    {
+        first = second = nullptr;
+        from = to = area = 0;
+        shaded = DeviceRect{};
+    }
+};
 
 struct GraphDoc {
     std::int16_t serial = 0;
