@@ -42,7 +42,7 @@ constexpr ToolButton TOOL_BUTTONS[] = {
 
 // Buttons whose commands come with the mouse tools, printing and clipboard pictures: shown, never
 // enabled, so that none of them pretends to work.
-constexpr int UNBUILT_BUTTONS[] = {CM_FILEPRINT, TB_COPYGRAPHS, TB_COORDCURSOR, CM_DERIVATIVE, CM_TANGENT, CM_INTEGRATE};
+constexpr int UNBUILT_BUTTONS[] = {CM_FILEPRINT, TB_COPYGRAPHS, CM_DERIVATIVE, CM_TANGENT, CM_INTEGRATE};
 
 // Disabled while a graph is drawn.
 constexpr int DRAWING_DISABLED[] = {TB_DRAWGRAPH,  TB_CLEARSCREEN, TB_ZOOMIN,   TB_ZOOMOUT,    TB_REDRAWALL,
@@ -261,6 +261,7 @@ bool barCommand(int id, int notification)
                 postToMain(CM_SCALE, id);
             break;
         case TB_DEFAULTGRID: defaultGrid(); break;
+        case TB_COORDCURSOR: toggleCoordinateCursor(); break;
         default: return false;
         }
     }

@@ -226,10 +226,26 @@ LRESULT CALLBACK graphWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_LBUTTONUP:
         graphButtonUp(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
         break;
-    case WM_RBUTTONUP:
-    case WM_CAPTURECHANGED:
-        cancelSelectionDrag();
+    case WM_RBUTTONDOWN:
+        graphRightButtonDown(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
         break;
+    case WM_RBUTTONUP:
+        cancelTool();
+        break;
+    case WM_CAPTURECHANGED:
+        // Another window took the pointer: a drag or a tool cannot go on without it.
+        if (reinterpret_cast<HWND>(lParam) != window)
+            cancelTool();
+        break;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+        if (!graphKey(message, wParam, lParam))
+            return DefWindowProcA(window, message, wParam, lParam);
+        break;
+    case WM_SETCURSOR:
+        if (LOWORD(lParam) == HTCLIENT && setToolCursor())
+            return TRUE;
+        return DefWindowProcA(window, message, wParam, lParam);
     case WM_HSCROLL:
     case WM_VSCROLL:
         scroll(window, message == WM_HSCROLL ? SB_HORZ : SB_VERT, LOWORD(wParam), HIWORD(wParam));

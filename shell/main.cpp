@@ -235,7 +235,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show)
     g_shell.toolPromptMenu = CreateMenu();
     AppendMenuA(g_shell.toolPromptMenu, MF_STRING | MF_GRAYED, 0, "");
     for (int i = 0; i < 3; ++i)
-        g_shell.cursors[i] = LoadCursorA(instance, MAKEINTRESOURCEA(IDC_CURSOR_ZOOM + i));
+        g_shell.cursors[i] = LoadCursorA(instance, MAKEINTRESOURCEA(IDC_CURSOR_PLACE + i));
     g_shell.accelerators = LoadAcceleratorsA(instance, "QUORPACCEL");
     g_shell.printout = createPrintoutWindow(g_shell.main);
     g_shell.statusBar = createStatusBar(g_shell.main);

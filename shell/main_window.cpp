@@ -294,6 +294,7 @@ void handleCommand(int id, int high)
     case CM_DELETEEQ: qv::deleteEquation(*doc, fieldText()); break;
     case CM_CLEARALL: qv::clearAll(*doc); break;
     case CM_CLEARSCREEN: qv::clearScreen(*doc); break;
+    case CM_COORDCURSOR: SendMessageA(g_shell.commandBar, WM_COMMAND, TB_COORDCURSOR, 0); break;
     case CM_GRIDRANGE:
         if (hasSelection())
             PostMessageA(g_shell.commandBar, WM_COMMAND, TB_ZOOMIN, 0);

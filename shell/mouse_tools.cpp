@@ -1,13 +1,19 @@
-// The left button in the graph window: a click picks the curve under the pointer, a drag selects a
-// rectangle for the zoom buttons. The selection is drawn by inverting the screen, so drawing it a
-// second time erases it.
+// The mouse in the graph window: a click picks the curve under the pointer, a drag selects a
+// rectangle for the zoom buttons, and the coordinate cursor (the toolbar button, or the right button
+// held down) shows where the pointer is, snapping to the curves and following them. The selection is
+// drawn by inverting the screen, so drawing it a second time erases it.
+#include <windows.h>
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <vector>
 
+#include "analysis/printout.h"
 #include "doc/graph_doc.h"
 #include "expr/number_format.h"
 #include "platform/ui.h"
+#include "plot/colours.h"
 #include "plot/curve_snap.h"
 #include "plot/grid_setup.h"
 #include "resource.h"
@@ -19,6 +25,15 @@ namespace {
 
 POINT g_anchor{};  // where the left button went down
 POINT g_corner{};  // the free corner, as dragged
+
+// The coordinate cursor: the curve it is attached to, where it was put last, where the pointer was.
+qv::CurveSnap g_attached;
+POINT g_position{};
+POINT g_lastPointer{};
+bool g_positioned = false;
+int g_keyStep = 1;  // pixels an arrow key moves the pointer; grows while the key repeats
+HCURSOR g_cursorBefore = nullptr;
+int g_pressedButton = 0;
 
 qv::GraphDoc* currentDoc() { return qv::documentProgram().current; }
 
@@ -106,6 +121,39 @@ void showPrompt(UINT id)
     DrawMenuBar(g_shell.main);
 }
 
+void pressToolbarButton(int command, bool pressed)
+{
+    if (!g_shell.toolbar || !command)
+        return;
+    if (pressed)
+        SendMessageA(g_shell.toolbar, TB_ENABLEBUTTON, command, TRUE);
+    SendMessageA(g_shell.toolbar, TB_PRESSBUTTON, command, pressed);
+}
+
+HCURSOR toolCursor()
+{
+    const bool blackPaper = qv::colourOf(qv::COLOUR_BACK) == 0;
+    return g_shell.cursors[blackPaper ? 1 : 2];
+}
+
+// A tool takes the pointer: its prompt in place of the menu (when it has one), its cursor, the
+// pointer kept inside the plotting area, the keyboard, and its toolbar button pressed.
+void startTool(UINT prompt, int mode, int toolbarButton)
+{
+    if (prompt)
+        showPrompt(prompt);
+    g_shell.toolMode = mode;
+    g_cursorBefore = SetCursor(toolCursor());
+    confineToPlottingArea();
+    SetCapture(g_shell.graph);
+    SetFocus(g_shell.graph);
+    g_pressedButton = toolbarButton;
+    pressToolbarButton(toolbarButton, true);
+    g_attached = qv::CurveSnap{};
+    g_positioned = false;
+    g_keyStep = 1;
+}
+
 void endTool()
 {
     const int mode = g_shell.toolMode;
@@ -117,7 +165,57 @@ void endTool()
         SetMenu(g_shell.main, g_shell.menu);
         DrawMenuBar(g_shell.main);
     }
+    if (mode & ACTIVE_TOOLS) {
+        pressToolbarButton(g_pressedButton, false);
+        g_pressedButton = 0;
+        SetCursor(g_cursorBefore ? g_cursorBefore : LoadCursor(nullptr, IDC_ARROW));
+        g_attached = qv::CurveSnap{};
+    }
     returnFocusToEquationField();
+}
+
+POINT pointerInGraph()
+{
+    POINT p{};
+    GetCursorPos(&p);
+    ScreenToClient(g_shell.graph, &p);
+    return p;
+}
+
+// Puts the pointer on a point of the graph window, unless the user has already moved it again.
+void movePointerTo(POINT p)
+{
+    MSG waiting;
+    if (PeekMessageA(&waiting, g_shell.graph, WM_MOUSEMOVE, WM_MOUSEMOVE, PM_NOREMOVE))
+        return;
+    ClientToScreen(g_shell.graph, &p);
+    SetCursorPos(p.x, p.y);
+}
+
+// The coordinate cursor at the pointer: it moves along the curve it is attached to, or snaps to a
+// curve it comes near in the direction it moves, and reads out where it is.
+void followPointer(qv::GraphDoc& doc, POINT pointer)
+{
+    const qv::GridSetup& g = doc.grid;
+    if (g_attached.equation &&
+        !qv::followCurve(g, g_attached, pointer.x - g_position.x, pointer.y - g_position.y, smallScreen()))
+        g_attached = qv::CurveSnap{};
+    if (!g_attached.equation) {
+        const qv::CurveSnap snap =
+            qv::snapToCurve(doc, qv::DevicePoint{std::int16_t(pointer.x), std::int16_t(pointer.y)}, qv::SnapFilter::AnyCurve);
+        const int moveX = pointer.x - g_lastPointer.x, moveY = pointer.y - g_lastPointer.y;
+        const int towardX = snap.point.x - g_position.x, towardY = snap.point.y - g_position.y;
+        if (snap.equation && (!g_positioned || (towardX == 0 && towardY == 0) ||
+                              qv::withinSixtyDegrees(moveX, moveY, towardX, towardY)))
+            g_attached = snap;
+    }
+    const POINT at = g_attached.equation ? POINT{g_attached.point.x, g_attached.point.y} : pointer;
+    if (at.x != pointer.x || at.y != pointer.y)
+        movePointerTo(at);
+    g_position = at;
+    g_lastPointer = pointer;
+    g_positioned = true;
+    setStatusText(qv::pointReadout(doc, at.x, at.y, g_attached.equation), qv::MESSAGE_INFORMATION);
 }
 
 void pickCurve(qv::GraphDoc& doc, POINT at)
@@ -165,12 +263,14 @@ void eraseSelection(qv::GraphDoc& doc)
 void graphButtonDown(int x, int y)
 {
     qv::GraphDoc* doc = currentDoc();
-    if (!doc || !isIdle() || g_shell.toolMode != 0)
+    if (!doc || !isIdle())
         return;
     if (!insidePlottingArea(doc->grid, x, y)) {
         MessageBeep(MB_OK);
         return;
     }
+    if (g_shell.toolMode != 0)
+        return;
     eraseSelection(*doc);
     g_anchor = g_corner = POINT{x, y};
     doc->grid.selection = normalised(g_anchor, g_corner);
@@ -181,7 +281,13 @@ void graphButtonDown(int x, int y)
 void graphPointerMove(int x, int y)
 {
     qv::GraphDoc* doc = currentDoc();
-    if (!doc || (g_shell.toolMode != TOOL_BUTTON_DOWN && g_shell.toolMode != TOOL_ZOOM_SELECTION))
+    if (!doc)
+        return;
+    if (g_shell.toolMode == TOOL_COORDINATES) {
+        followPointer(*doc, POINT{x, y});
+        return;
+    }
+    if (g_shell.toolMode != TOOL_BUTTON_DOWN && g_shell.toolMode != TOOL_ZOOM_SELECTION)
         return;
     qv::GridSetup& g = doc->grid;
     if (g_shell.toolMode == TOOL_BUTTON_DOWN) {
@@ -204,6 +310,10 @@ void graphPointerMove(int x, int y)
 void graphButtonUp(int x, int y)
 {
     qv::GraphDoc* doc = currentDoc();
+    if (g_shell.toolMode == TOOL_COORDINATES) {
+        endTool();
+        return;
+    }
     if (!doc || (g_shell.toolMode != TOOL_BUTTON_DOWN && g_shell.toolMode != TOOL_ZOOM_SELECTION))
         return;
     if (g_shell.toolMode == TOOL_ZOOM_SELECTION)
@@ -217,15 +327,84 @@ void graphButtonUp(int x, int y)
     endTool();
 }
 
-// The right button, or a capture taken away, cancels a selection being dragged.
-void cancelSelectionDrag()
+// The right button's release, ESC, or the capture taken away: a selection being dragged is dropped,
+// a tool ends.
+void cancelTool()
+{
+    if (g_shell.toolMode == TOOL_BUTTON_DOWN || g_shell.toolMode == TOOL_ZOOM_SELECTION) {
+        if (qv::GraphDoc* doc = currentDoc())
+            eraseSelection(*doc);
+        endTool();
+    } else if (activeTool()) {
+        endTool();
+    }
+}
+
+void graphRightButtonDown(int x, int y)
 {
     qv::GraphDoc* doc = currentDoc();
-    if (g_shell.toolMode != TOOL_BUTTON_DOWN && g_shell.toolMode != TOOL_ZOOM_SELECTION)
+    if (!doc || !isIdle())
         return;
-    if (doc)
-        eraseSelection(*doc);
-    endTool();
+    if (!insidePlottingArea(doc->grid, x, y)) {
+        MessageBeep(MB_OK);
+        return;
+    }
+    if (g_shell.toolMode == TOOL_COORDINATES) {
+        endTool();
+    } else if (g_shell.toolMode == 0) {
+        startTool(0, TOOL_COORDINATES, TB_COORDCURSOR);
+        followPointer(*doc, POINT{x, y});
+    }
+}
+
+void toggleCoordinateCursor()
+{
+    if (g_shell.toolMode == TOOL_COORDINATES) {
+        endTool();
+        return;
+    }
+    qv::GraphDoc* doc = currentDoc();
+    if (!doc || !isIdle() || g_shell.toolMode != 0 || !g_shell.graph)
+        return;
+    startTool(IDS_PROMPT_COORDINATES, TOOL_COORDINATES, TB_COORDCURSOR);
+    followPointer(*doc, pointerInGraph());
+}
+
+bool graphKey(UINT message, WPARAM key, LPARAM flags)
+{
+    if (!activeTool())
+        return false;
+    if (message == WM_KEYUP) {
+        g_keyStep = 1;
+        return key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN;
+    }
+    POINT p = pointerInGraph();
+    switch (key) {
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN: {
+        if (flags & (1 << 30))
+            g_keyStep += 2;  // the key repeats
+        const int step = g_keyStep;
+        p.x += key == VK_LEFT ? -step : key == VK_RIGHT ? step : 0;
+        p.y += key == VK_UP ? -step : key == VK_DOWN ? step : 0;
+        ClientToScreen(g_shell.graph, &p);
+        SetCursorPos(p.x, p.y);  // the confinement keeps it inside the plotting area
+        return true;
+    }
+    case VK_RETURN: graphButtonUp(p.x, p.y); return true;
+    case VK_ESCAPE: cancelTool(); return true;
+    default: return false;
+    }
+}
+
+bool setToolCursor()
+{
+    if (!activeTool())
+        return false;
+    SetCursor(toolCursor());
+    return true;
 }
 
 }  // namespace shell

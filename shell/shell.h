@@ -28,6 +28,7 @@ constexpr int CM_ADOPT_DOCUMENT = 7300;       // to the graph window, the docume
 // being dragged.
 constexpr int TOOL_BUTTON_DOWN = 1024;
 constexpr int TOOL_ZOOM_SELECTION = 1;
+constexpr int TOOL_COORDINATES = 2;  // the coordinate cursor
 // The modes that count as a mouse tool for the focus and activation rules.
 constexpr int ACTIVE_TOOLS = 2 | 4 | 8 | 16 | 32 | 128 | 256 | 512;
 
@@ -97,7 +98,14 @@ void confineToPlottingArea();
 void graphButtonDown(int x, int y);
 void graphPointerMove(int x, int y);
 void graphButtonUp(int x, int y);
-void cancelSelectionDrag();
+void graphRightButtonDown(int x, int y);
+// The right button's release, ESC, or the capture taken away.
+void cancelTool();
+void toggleCoordinateCursor();
+// Keys for the active tool; false when they are not the tool's.
+bool graphKey(UINT message, WPARAM key, LPARAM flags);
+// Shows the active tool's cursor; false when no tool is active.
+bool setToolCursor();
 
 // command_bar.cpp
 HWND createCommandBar(HWND main);

@@ -4,7 +4,7 @@
 
 /* Resources */
 #define IDB_TOOLBAR             137
-#define IDC_CURSOR_ZOOM         123
+#define IDC_CURSOR_PLACE        123
 #define IDC_CURSOR_CROSS        124
 #define IDC_CURSOR_POINT        125
 
@@ -100,6 +100,7 @@
 /* Strings */
 #define IDS_REGISTERCLASS       10
 #define IDS_CREATEWINDOW        11
+#define IDS_PROMPT_COORDINATES  128
 #define IDS_PROMPT_ZOOM         129
 #define IDS_ZOOM_SELECTION      815
 #define IDS_ZOOM_OUT_SELECTION  816

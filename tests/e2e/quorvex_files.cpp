@@ -3,6 +3,8 @@
 // with the scroll bars, the zoom buttons and Undo Grid Range.
 #include "driver.h"
 
+#include <commctrl.h>
+
 #include <windows.h>
 
 #include <cstdio>
@@ -288,7 +290,43 @@ int main(int argc, char** argv)
         release(s, empty);
         check(text(status).empty(), "a click away from the curves empties the status (\"" + text(status) + "\")");
 
+        // The coordinate cursor: from the toolbar it shows its prompt, snaps to the curve the pointer
+        // comes near and reads out the point; ESC ends it.
         HMENU menu = GetMenu(s.main);
+        HWND toolbar = findChildById(s.bar, 9000);
+        command(s.bar, 809);
+        flush(s.main);
+        check(GetMenu(s.main) != menu && toolbar && SendMessageA(toolbar, TB_ISBUTTONPRESSED, 809, 0),
+              "the coordinate cursor shows its prompt and its button pressed");
+        POINT nearCurve{column + 3, row - 3};
+        ClientToScreen(s.graph, &nearCurve);
+        SetCursorPos(nearCurve.x, nearCurve.y);
+        Sleep(300);
+        flush(s.main);
+        POINT pointer{};
+        GetCursorPos(&pointer);
+        ScreenToClient(s.graph, &pointer);
+        check(std::abs((pointer.x - column) - (row - pointer.y)) <= 2,
+              "the pointer is put on the curve (" + std::to_string(pointer.x) + "," + std::to_string(pointer.y) + ")");
+        check(text(status).rfind("At point (", 0) == 0 && text(status).find(" on ") != std::string::npos,
+              "the status reads out the point on the curve (\"" + text(status) + "\")");
+        CURSORINFO shown{};
+        shown.cbSize = sizeof shown;
+        check(GetCursorInfo(&shown) && shown.hCursor && shown.hCursor != LoadCursor(nullptr, IDC_ARROW),
+              "the pointer shows the crosshair");
+        captureWindow(s.main).save(artefact("coordinate_cursor.bmp"));
+        key(s.graph, VK_ESCAPE);
+        flush(s.main);
+        check(GetMenu(s.main) == menu && !SendMessageA(toolbar, TB_ISBUTTONPRESSED, 809, 0), "ESC ends it");
+        // Held down, the right button shows the coordinates until it is let go.
+        const POINT spot = within(border, 0.25, 0.25);
+        PostMessageA(s.graph, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(spot.x, spot.y));
+        flush(s.main);
+        check(text(status).rfind("At point (", 0) == 0, "the right button reads out the point (\"" + text(status) + "\")");
+        PostMessageA(s.graph, WM_RBUTTONUP, 0, MAKELPARAM(spot.x, spot.y));
+        flush(s.main);
+        check(!SendMessageA(toolbar, TB_ISBUTTONPRESSED, 809, 0), "letting it go ends the coordinate cursor");
+
         const POINT from = within(border, 0.375, 0.3), to = within(border, 0.75, 0.45);
         drag(s, from, to);
         flush(s.main);
