@@ -103,13 +103,6 @@ void abortDrawing()
     setButtonImage(TB_DRAWGRAPH, IMAGE_DRAW);
 }
 
-std::string fieldText()
-{
-    char text[EQUATION_TEXT_LIMIT + 2] = "";
-    GetWindowTextA(g_shell.equationField, text, sizeof text);
-    return text;
-}
-
 std::string rangeText(const qv::GridSetup& g)
 {
     return qv::formatMessage("(%X, %Y) - (%X, %Y)", {g.xMin, g.yMin, g.xMax, g.yMax});
@@ -424,6 +417,13 @@ void graphCommand()
     // could not be graphed has left the queue and stays as typed.
     if (doc->queueHead == added)
         SetWindowTextA(g_shell.equationField, added->text.c_str());
+}
+
+std::string fieldText()
+{
+    char text[EQUATION_TEXT_LIMIT + 2] = "";
+    GetWindowTextA(g_shell.equationField, text, sizeof text);
+    return text;
 }
 
 std::string screenStatusOf(const qv::Equation& e)

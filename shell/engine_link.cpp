@@ -59,13 +59,6 @@ private:
     qv::Win32UserInterface base_;
 };
 
-std::string comboText()
-{
-    char text[qv::MAX_FILE_LINE + 2] = "";
-    GetWindowTextA(g_shell.equationField, text, sizeof text);
-    return text;
-}
-
 class ShellView final : public qv::DocumentView {
 public:
     void listInsert(int index, const std::string& text) override
@@ -76,7 +69,7 @@ public:
     void listClear() override
     {
         // Emptying the list empties the edit field too; the typed text stays.
-        const std::string text = comboText();
+        const std::string text = fieldText();
         SendMessageA(g_shell.equationField, CB_RESETCONTENT, 0, 0);
         SetWindowTextA(g_shell.equationField, text.c_str());
     }

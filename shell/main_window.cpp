@@ -43,13 +43,6 @@ int fontHeight(HWND window)
     return tm.tmHeight;
 }
 
-std::string fieldText()
-{
-    char text[EQUATION_TEXT_LIMIT + 2] = "";
-    GetWindowTextA(g_shell.equationField, text, sizeof text);
-    return text;
-}
-
 // The status-bar help of a highlighted menu item: the string with the item's identifier; for a popup,
 // the one before its first item's (1500 when that first item opens a popup itself).
 void showMenuHelp(WPARAM wParam, LPARAM lParam)

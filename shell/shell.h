@@ -109,6 +109,8 @@ bool setToolCursor();
 
 // command_bar.cpp
 HWND createCommandBar(HWND main);
+// The text in the equation field.
+std::string fieldText();
 // "ON SCREEN: " or "OFF SCREEN: " and the description of the entry.
 std::string screenStatusOf(const qv::Equation& e);
 void createToolbar();
