@@ -86,6 +86,7 @@ void updateMenuState()
     enable(CM_EDITUNDO, qv::canUndo());
     // The Grid Range dialog is still to come: the command works on a selection only.
     enable(CM_GRIDRANGE, hasSelection());
+    enable(CM_SETDOMAIN, domainToolApplies());
 }
 
 std::string windowsLineText(const std::vector<std::string>& lines)
@@ -288,6 +289,7 @@ void handleCommand(int id, int high)
     case CM_CLEARALL: qv::clearAll(*doc); break;
     case CM_CLEARSCREEN: qv::clearScreen(*doc); break;
     case CM_COORDCURSOR: SendMessageA(g_shell.commandBar, WM_COMMAND, TB_COORDCURSOR, 0); break;
+    case CM_SETDOMAIN: startDomainTool(); break;
     case CM_GRIDRANGE:
         if (hasSelection())
             PostMessageA(g_shell.commandBar, WM_COMMAND, TB_ZOOMIN, 0);

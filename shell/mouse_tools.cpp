@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "analysis/printout.h"
+#include "doc/equation_line.h"
 #include "doc/graph_doc.h"
 #include "expr/number_format.h"
 #include "platform/ui.h"
@@ -218,6 +219,52 @@ void followPointer(qv::GraphDoc& doc, POINT pointer)
     setStatusText(qv::pointReadout(doc, at.x, at.y, g_attached.equation), qv::MESSAGE_INFORMATION);
 }
 
+// A selection from the top of the plotting area to its bottom, between two columns.
+qv::SelectionRect fullHeight(const qv::GridSetup& g, LONG a, LONG b)
+{
+    const LONG left = std::clamp<LONG>(std::min(a, b), g.areaLeft, g.areaRight);
+    const LONG right = std::clamp<LONG>(std::max(a, b), g.areaLeft, g.areaRight);
+    return qv::SelectionRect{left, g.areaTop, right, g.areaBottom + 1};
+}
+
+void dragFullHeight(qv::GraphDoc& doc, LONG x)
+{
+    const qv::SelectionRect next = fullHeight(doc.grid, g_anchor.x, x);
+    invertDifference(doc.grid.selection, next);
+    doc.grid.selection = next;
+}
+
+qv::GraphKind kindOf(std::uint16_t flags) { return static_cast<qv::GraphKind>(flags >> 8); }
+
+bool isDifferentialKind(qv::GraphKind k)
+{
+    return k == qv::GraphKind::Ode || k == qv::GraphKind::OdePhase || k == qv::GraphKind::OdeSystem ||
+           k == qv::GraphKind::OdeSystemPhase;
+}
+
+qv::GridRanges gridRanges(const qv::GridSetup& g) { return qv::GridRanges{g.xMin, g.xMax, g.yMin, g.yMax}; }
+
+// Writes the dragged columns into the line in the equation field as its domain; an edge of the
+// plotting area leaves that end open.
+void applyDomain(qv::GraphDoc& doc)
+{
+    const qv::GridSetup& g = doc.grid;
+    const qv::SelectionRect s = doc.grid.selection;
+    const std::string text = fieldText();
+    const std::uint16_t flags = qv::classifyText(text, gridRanges(g));
+    const qv::GraphKind kind = kindOf(flags);
+    const bool ofY = (flags & qv::eqflag::FunctionOfY) != 0;
+    const bool timeAxis = ((kind == qv::GraphKind::Ode || kind == qv::GraphKind::OdePhase) && !ofY) ||
+                          kind == qv::GraphKind::OdeSystem || kind == qv::GraphKind::OdeSystemPhase;
+    const char letter = timeAxis ? 't' : 'x';
+    std::string clause = std::string("{") + letter + ": ";
+    clause += s.left > g.areaLeft ? qv::formatMessage("%*, ", {g.deviceToWorldX(s.left)}) : std::string(", ");
+    clause += s.right < g.areaRight ? qv::formatMessage("%*}", {g.deviceToWorldX(s.right)}) : std::string("}");
+    // A differential equation's unnamed clause holds its initial values, not its domain.
+    const std::string changed = qv::replaceClause(text, letter, !isDifferentialKind(kind), clause);
+    SetWindowTextA(g_shell.equationField, changed.c_str());
+}
+
 void pickCurve(qv::GraphDoc& doc, POINT at)
 {
     const qv::CurveSnap snap = qv::snapToCurve(doc, qv::DevicePoint{std::int16_t(at.x), std::int16_t(at.y)},
@@ -269,6 +316,13 @@ void graphButtonDown(int x, int y)
         MessageBeep(MB_OK);
         return;
     }
+    if (g_shell.toolMode == TOOL_DOMAIN) {
+        eraseSelection(*doc);
+        g_anchor = POINT{x, y};
+        doc->grid.selection = fullHeight(doc->grid, x, x);
+        g_shell.toolMode |= TOOL_DRAGGING;
+        return;
+    }
     if (g_shell.toolMode != 0)
         return;
     eraseSelection(*doc);
@@ -285,6 +339,18 @@ void graphPointerMove(int x, int y)
         return;
     if (g_shell.toolMode == TOOL_COORDINATES) {
         followPointer(*doc, POINT{x, y});
+        return;
+    }
+    if (g_shell.toolMode == TOOL_DOMAIN) {
+        setStatusText(qv::pointReadout(*doc, x, y, nullptr), qv::MESSAGE_INFORMATION);
+        return;
+    }
+    if (g_shell.toolMode == (TOOL_DOMAIN | TOOL_DRAGGING)) {
+        dragFullHeight(*doc, x);
+        const qv::GridSetup& g = doc->grid;
+        setStatusText(qv::formatMessage("New domain: %X, %X",
+                                        {g.deviceToWorldX(g.selection.left), g.deviceToWorldX(g.selection.right)}),
+                      qv::MESSAGE_INFORMATION);
         return;
     }
     if (g_shell.toolMode != TOOL_BUTTON_DOWN && g_shell.toolMode != TOOL_ZOOM_SELECTION)
@@ -314,6 +380,18 @@ void graphButtonUp(int x, int y)
         endTool();
         return;
     }
+    if (doc && g_shell.toolMode == (TOOL_DOMAIN | TOOL_DRAGGING)) {
+        dragFullHeight(*doc, x);
+        if (!doc->grid.selection.empty())
+            applyDomain(*doc);
+        eraseSelection(*doc);
+        endTool();
+        return;
+    }
+    if (g_shell.toolMode == TOOL_DOMAIN) {
+        endTool();
+        return;
+    }
     if (!doc || (g_shell.toolMode != TOOL_BUTTON_DOWN && g_shell.toolMode != TOOL_ZOOM_SELECTION))
         return;
     if (g_shell.toolMode == TOOL_ZOOM_SELECTION)
@@ -336,8 +414,30 @@ void cancelTool()
             eraseSelection(*doc);
         endTool();
     } else if (activeTool()) {
+        if (qv::GraphDoc* doc = currentDoc(); doc && (g_shell.toolMode & TOOL_DRAGGING))
+            eraseSelection(*doc);
         endTool();
     }
+}
+
+bool domainToolApplies()
+{
+    qv::GraphDoc* doc = currentDoc();
+    if (!doc)
+        return false;
+    const std::uint16_t flags = qv::classifyText(fieldText(), gridRanges(doc->grid));
+    const qv::GraphKind kind = kindOf(flags);
+    return (kind == qv::GraphKind::Cartesian && !(flags & qv::eqflag::FunctionOfY)) || isDifferentialKind(kind);
+}
+
+void startDomainTool()
+{
+    qv::GraphDoc* doc = currentDoc();
+    if (!doc || !isIdle() || g_shell.toolMode != 0 || !g_shell.graph || !domainToolApplies())
+        return;
+    startTool(IDS_PROMPT_DOMAIN, TOOL_DOMAIN, 0);
+    const POINT p = pointerInGraph();
+    setStatusText(qv::pointReadout(*doc, p.x, p.y, nullptr), qv::MESSAGE_INFORMATION);
 }
 
 void graphRightButtonDown(int x, int y)
@@ -374,11 +474,16 @@ bool graphKey(UINT message, WPARAM key, LPARAM flags)
 {
     if (!activeTool())
         return false;
+    POINT p = pointerInGraph();
+    const bool dragTool = (g_shell.toolMode & ~TOOL_DRAGGING) == TOOL_DOMAIN;
     if (message == WM_KEYUP) {
         g_keyStep = 1;
+        if (key == VK_SHIFT && dragTool && (g_shell.toolMode & TOOL_DRAGGING)) {
+            graphButtonUp(p.x, p.y);
+            return true;
+        }
         return key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN;
     }
-    POINT p = pointerInGraph();
     switch (key) {
     case VK_LEFT:
     case VK_RIGHT:
@@ -393,7 +498,16 @@ bool graphKey(UINT message, WPARAM key, LPARAM flags)
         SetCursorPos(p.x, p.y);  // the confinement keeps it inside the plotting area
         return true;
     }
-    case VK_RETURN: graphButtonUp(p.x, p.y); return true;
+    case VK_SHIFT:
+        if (dragTool && !(g_shell.toolMode & TOOL_DRAGGING) && !(flags & (1 << 30)))
+            graphButtonDown(p.x, p.y);
+        return dragTool;
+    case VK_RETURN:
+        if (dragTool && !(g_shell.toolMode & TOOL_DRAGGING))
+            graphButtonDown(p.x, p.y);
+        else
+            graphButtonUp(p.x, p.y);
+        return true;
     case VK_ESCAPE: cancelTool(); return true;
     default: return false;
     }

@@ -29,6 +29,8 @@ constexpr int CM_ADOPT_DOCUMENT = 7300;       // to the graph window, the docume
 constexpr int TOOL_BUTTON_DOWN = 1024;
 constexpr int TOOL_ZOOM_SELECTION = 1;
 constexpr int TOOL_COORDINATES = 2;  // the coordinate cursor
+constexpr int TOOL_DOMAIN = 32;
+constexpr int TOOL_DRAGGING = 2048;  // added while the domain or integration region is dragged
 // The modes that count as a mouse tool for the focus and activation rules.
 constexpr int ACTIVE_TOOLS = 2 | 4 | 8 | 16 | 32 | 128 | 256 | 512;
 
@@ -102,6 +104,9 @@ void graphRightButtonDown(int x, int y);
 // The right button's release, ESC, or the capture taken away.
 void cancelTool();
 void toggleCoordinateCursor();
+// Whether the line in the equation field can take a domain from the mouse.
+bool domainToolApplies();
+void startDomainTool();
 // Keys for the active tool; false when they are not the tool's.
 bool graphKey(UINT message, WPARAM key, LPARAM flags);
 // Shows the active tool's cursor; false when no tool is active.

@@ -102,6 +102,7 @@
 #define IDS_CREATEWINDOW        11
 #define IDS_PROMPT_COORDINATES  128
 #define IDS_PROMPT_ZOOM         129
+#define IDS_PROMPT_DOMAIN       133
 #define IDS_ZOOM_SELECTION      815
 #define IDS_ZOOM_OUT_SELECTION  816
 #define IDS_ZOOM_NOW            7500

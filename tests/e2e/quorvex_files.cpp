@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -326,6 +327,29 @@ int main(int argc, char** argv)
         PostMessageA(s.graph, WM_RBUTTONUP, 0, MAKELPARAM(spot.x, spot.y));
         flush(s.main);
         check(!SendMessageA(toolbar, TB_ISBUTTONPRESSED, 809, 0), "letting it go ends the coordinate cursor");
+
+        // Set Domain: the columns dragged become the domain of the line in the field; a drag to the
+        // edge leaves that end open.
+        setText(s.field, "y=x");
+        command(s.main, 5504);
+        flush(s.main);
+        check(GetMenu(s.main) != menu, "Set Domain shows its prompt");
+        drag(s, within(border, 0.25, 0.5), within(border, 0.75, 0.5));
+        check(text(status).rfind("New domain: ", 0) == 0, "the status shows the domain (\"" + text(status) + "\")");
+        release(s, within(border, 0.75, 0.5));
+        double low = 0, high = 0;
+        check(std::sscanf(text(s.field).c_str(), "y=x {x: %lf, %lf}", &low, &high) == 2 && std::fabs(low + 4) < 0.1 &&
+                  std::fabs(high - 4) < 0.1,
+              "the domain is written into the line (\"" + text(s.field) + "\")");
+        setText(s.field, "y=x {-1, 1}");
+        command(s.main, 5504);
+        flush(s.main);
+        drag(s, within(border, 0.5, 0.5), within(border, 1.2, 0.5));
+        release(s, within(border, 1.0, 0.5));
+        check(std::sscanf(text(s.field).c_str(), "y=x {x: %lf, }", &low) == 1 && std::fabs(low) < 0.1 &&
+                  text(s.field).find("}") == text(s.field).size() - 1 && text(s.field).find("-1") == std::string::npos,
+              "a drag to the right edge leaves the upper end open, replacing the old domain (\"" + text(s.field) + "\")");
+        check(GetMenu(s.main) == menu, "the tool has ended");
 
         const POINT from = within(border, 0.375, 0.3), to = within(border, 0.75, 0.45);
         drag(s, from, to);
