@@ -59,6 +59,7 @@ void paint(HWND window)
             qv::drawGridScreen(*doc, surface);
             if (!g_thumbTracking)
                 qv::redrawAllCurves(*doc);
+            repaintToolMarks();
             surface.select(previous);
             out.curvePen = runningPen;
             out.curveColour = runningColour;

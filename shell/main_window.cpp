@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "analysis/printout.h"
+#include "doc/equation_line.h"
 #include "doc/graph_doc.h"
 #include "doc/graph_file.h"
 #include "platform/ui.h"
@@ -87,6 +88,7 @@ void updateMenuState()
     // The Grid Range dialog is still to come: the command works on a selection only.
     enable(CM_GRIDRANGE, hasSelection());
     enable(CM_SETDOMAIN, domainToolApplies());
+    enable(CM_INITIALVALUE, qv::initialValueCount(fieldText()) != 0);
 }
 
 std::string windowsLineText(const std::vector<std::string>& lines)
@@ -290,6 +292,7 @@ void handleCommand(int id, int high)
     case CM_CLEARSCREEN: qv::clearScreen(*doc); break;
     case CM_COORDCURSOR: SendMessageA(g_shell.commandBar, WM_COMMAND, TB_COORDCURSOR, 0); break;
     case CM_SETDOMAIN: startDomainTool(); break;
+    case CM_INITIALVALUE: startInitialValueTool(); break;
     case CM_GRIDRANGE:
         if (hasSelection())
             PostMessageA(g_shell.commandBar, WM_COMMAND, TB_ZOOMIN, 0);

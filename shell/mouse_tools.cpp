@@ -33,6 +33,18 @@ POINT g_position{};
 POINT g_lastPointer{};
 bool g_positioned = false;
 int g_keyStep = 1;  // pixels an arrow key moves the pointer; grows while the key repeats
+
+// Initial values picked with the mouse: the values so far (t, then the state), how many the line
+// needs, the first point, and what is drawn on screen meanwhile.
+struct InitialValuePick {
+    std::vector<double> values;
+    int needed = 0;
+    POINT first{};
+    POINT rubberEnd{};
+    bool rubberShown = false;
+    std::vector<POINT> markers;
+};
+InitialValuePick g_pick;
 HCURSOR g_cursorBefore = nullptr;
 int g_pressedButton = 0;
 
@@ -265,6 +277,73 @@ void applyDomain(qv::GraphDoc& doc)
     SetWindowTextA(g_shell.equationField, changed.c_str());
 }
 
+// Rubber lines and markers: drawn with the background's colour (white on black paper) combined by
+// exclusive or with the screen, so that drawing them again erases them.
+template <typename Draw>
+void drawWithToolPen(Draw draw)
+{
+    if (!g_shell.graph)
+        return;
+    HDC dc = GetDC(g_shell.graph);
+    const int saved = SaveDC(dc);
+    const qv::Colour paper = qv::colourOf(qv::COLOUR_BACK);
+    HPEN pen = CreatePen(PS_SOLID, 1, paper == 0 ? RGB(255, 255, 255) : COLORREF(paper));
+    SelectObject(dc, pen);
+    SetROP2(dc, R2_XORPEN);
+    draw(dc);
+    RestoreDC(dc, saved);
+    DeleteObject(pen);
+    ReleaseDC(g_shell.graph, dc);
+}
+
+void drawRubberLine()
+{
+    drawWithToolPen([](HDC dc) {
+        MoveToEx(dc, g_pick.first.x, g_pick.first.y, nullptr);
+        LineTo(dc, g_pick.rubberEnd.x, g_pick.rubberEnd.y);
+    });
+}
+
+constexpr int MARKER_ARM = 3;
+
+void drawMarker(POINT p)
+{
+    drawWithToolPen([p](HDC dc) {
+        MoveToEx(dc, p.x - MARKER_ARM, p.y, nullptr);
+        LineTo(dc, p.x + MARKER_ARM + 1, p.y);
+        MoveToEx(dc, p.x, p.y - MARKER_ARM, nullptr);
+        LineTo(dc, p.x, p.y);
+        MoveToEx(dc, p.x, p.y + 1, nullptr);
+        LineTo(dc, p.x, p.y + MARKER_ARM + 1);
+    });
+}
+
+void eraseInitialValueMarks()
+{
+    if (g_pick.rubberShown)
+        drawRubberLine();
+    g_pick.rubberShown = false;
+    for (POINT p : g_pick.markers)
+        drawMarker(p);
+    g_pick.markers.clear();
+}
+
+void writeInitialValues()
+{
+    const std::string text = qv::writeInitialValues(fieldText(), g_pick.values);
+    SetWindowTextA(g_shell.equationField, text.c_str());
+}
+
+// Keeps the pointer on the column one pixel right of the first point: the further values of a
+// system are all taken at its x.
+void confineToColumn(const qv::GridSetup& g, LONG x)
+{
+    POINT corners[2] = {{x + 1, g.areaTop}, {x + 2, g.areaBottom + 1}};
+    MapWindowPoints(g_shell.graph, nullptr, corners, 2);
+    const RECT column{corners[0].x, corners[0].y, corners[1].x, corners[1].y};
+    ClipCursor(&column);
+}
+
 void pickCurve(qv::GraphDoc& doc, POINT at)
 {
     const qv::CurveSnap snap = qv::snapToCurve(doc, qv::DevicePoint{std::int16_t(at.x), std::int16_t(at.y)},
@@ -278,6 +357,60 @@ void pickCurve(qv::GraphDoc& doc, POINT at)
     for (qv::Equation* e = doc.queueHead; e && e != snap.equation; e = e->next)
         ++index;
     SendMessageA(g_shell.equationField, CB_SETCURSEL, index, 0);
+}
+
+// A click of the initial-value tool: the first point, the slope point, or a further value of a system.
+void initialValueClick(qv::GraphDoc& doc, POINT p)
+{
+    const qv::GridSetup& g = doc.grid;
+    const double x = g.deviceToWorldX(p.x), y = g.deviceToWorldY(p.y);
+    switch (g_shell.toolMode) {
+    case TOOL_INITIAL_VALUE: {
+        const int n = qv::initialValueCount(fieldText());
+        g_pick = InitialValuePick{};
+        g_pick.values = {x, y};
+        g_pick.first = p;
+        if (n == 1 || n == -1) {
+            writeInitialValues();
+            endTool();
+        } else if (n >= 2) {
+            g_pick.needed = n;
+            g_pick.rubberEnd = p;
+            g_shell.toolMode = TOOL_INITIAL_SLOPE;
+        } else if (n < 0) {
+            g_pick.needed = -n;
+            confineToColumn(g, p.x);
+            drawMarker(p);
+            g_pick.markers.push_back(p);
+            g_shell.toolMode = TOOL_SYSTEM_VALUES;
+        } else {
+            endTool();
+        }
+        return;
+    }
+    case TOOL_INITIAL_SLOPE: {
+        const double x0 = g_pick.values[0], y0 = g_pick.values[1];
+        if (x == x0)
+            return;  // a vertical slope has no value
+        eraseInitialValueMarks();
+        g_pick.values.push_back((y - y0) / (x - x0));
+        endTool();
+        if (g_pick.needed > 2 && !askHigherDerivatives(g_pick.needed, g_pick.values))
+            return;
+        writeInitialValues();
+        return;
+    }
+    case TOOL_SYSTEM_VALUES:
+        g_pick.values.push_back(y);
+        drawMarker(p);
+        g_pick.markers.push_back(p);
+        if (int(g_pick.values.size()) >= g_pick.needed + 1) {
+            eraseInitialValueMarks();
+            writeInitialValues();
+            endTool();
+        }
+        return;
+    }
 }
 
 }  // namespace
@@ -341,8 +474,20 @@ void graphPointerMove(int x, int y)
         followPointer(*doc, POINT{x, y});
         return;
     }
-    if (g_shell.toolMode == TOOL_DOMAIN) {
+    if (g_shell.toolMode == TOOL_DOMAIN || g_shell.toolMode == TOOL_INITIAL_VALUE ||
+        g_shell.toolMode == TOOL_SYSTEM_VALUES) {
         setStatusText(qv::pointReadout(*doc, x, y, nullptr), qv::MESSAGE_INFORMATION);
+        return;
+    }
+    if (g_shell.toolMode == TOOL_INITIAL_SLOPE) {
+        if (g_pick.rubberShown)
+            drawRubberLine();
+        g_pick.rubberEnd = POINT{x, y};
+        drawRubberLine();
+        g_pick.rubberShown = true;
+        const qv::GridSetup& g = doc->grid;
+        setStatusText(qv::initialValueReadout(g_pick.values[0], g_pick.values[1], g.deviceToWorldX(x), g.deviceToWorldY(y)),
+                      qv::MESSAGE_INFORMATION);
         return;
     }
     if (g_shell.toolMode == (TOOL_DOMAIN | TOOL_DRAGGING)) {
@@ -392,6 +537,11 @@ void graphButtonUp(int x, int y)
         endTool();
         return;
     }
+    if (doc && (g_shell.toolMode == TOOL_INITIAL_VALUE || g_shell.toolMode == TOOL_INITIAL_SLOPE ||
+                g_shell.toolMode == TOOL_SYSTEM_VALUES)) {
+        initialValueClick(*doc, POINT{x, y});
+        return;
+    }
     if (!doc || (g_shell.toolMode != TOOL_BUTTON_DOWN && g_shell.toolMode != TOOL_ZOOM_SELECTION))
         return;
     if (g_shell.toolMode == TOOL_ZOOM_SELECTION)
@@ -416,8 +566,33 @@ void cancelTool()
     } else if (activeTool()) {
         if (qv::GraphDoc* doc = currentDoc(); doc && (g_shell.toolMode & TOOL_DRAGGING))
             eraseSelection(*doc);
+        eraseInitialValueMarks();
         endTool();
     }
+}
+
+void startInitialValueTool()
+{
+    qv::GraphDoc* doc = currentDoc();
+    if (!doc || !isIdle() || g_shell.toolMode != 0 || !g_shell.graph || qv::initialValueCount(fieldText()) == 0)
+        return;
+    g_pick = InitialValuePick{};
+    startTool(IDS_PROMPT_INITIALVALUE, TOOL_INITIAL_VALUE, 0);
+    const POINT p = pointerInGraph();
+    setStatusText(qv::pointReadout(*doc, p.x, p.y, nullptr), qv::MESSAGE_INFORMATION);
+}
+
+void repaintToolMarks()
+{
+    qv::GraphDoc* doc = currentDoc();
+    if (!activeTool() || !doc)
+        return;
+    if (!doc->grid.selection.empty())
+        invertDifference(qv::SelectionRect{}, doc->grid.selection);
+    if (g_pick.rubberShown)
+        drawRubberLine();
+    for (POINT p : g_pick.markers)
+        drawMarker(p);
 }
 
 bool domainToolApplies()

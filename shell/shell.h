@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace qv {
 struct Equation;
@@ -29,6 +30,9 @@ constexpr int CM_ADOPT_DOCUMENT = 7300;       // to the graph window, the docume
 constexpr int TOOL_BUTTON_DOWN = 1024;
 constexpr int TOOL_ZOOM_SELECTION = 1;
 constexpr int TOOL_COORDINATES = 2;  // the coordinate cursor
+constexpr int TOOL_INITIAL_VALUE = 4;
+constexpr int TOOL_INITIAL_SLOPE = 8;      // the second point, for the slope
+constexpr int TOOL_SYSTEM_VALUES = 128;    // further values of a system, at the first point's x
 constexpr int TOOL_DOMAIN = 32;
 constexpr int TOOL_DRAGGING = 2048;  // added while the domain or integration region is dragged
 // The modes that count as a mouse tool for the focus and activation rules.
@@ -107,6 +111,13 @@ void toggleCoordinateCursor();
 // Whether the line in the equation field can take a domain from the mouse.
 bool domainToolApplies();
 void startDomainTool();
+void startInitialValueTool();
+// Draws the active tool's selection, rubber line and markers again after the window was repainted.
+void repaintToolMarks();
+
+// initial_values_dialog.cpp: asks for the second (and, for order 4, the third) derivative; false on
+// Cancel. The values are appended.
+bool askHigherDerivatives(int order, std::vector<double>& values);
 // Keys for the active tool; false when they are not the tool's.
 bool graphKey(UINT message, WPARAM key, LPARAM flags);
 // Shows the active tool's cursor; false when no tool is active.

@@ -93,6 +93,11 @@
 #define IDC_GRAPHALLNOTE        1104
 #define IDC_SAVESETUP           1105
 #define IDC_SAVESETUPNOTE       1106
+#define IDD_INITIALVALUES       113
+#define IDC_IV_SECOND           1201
+#define IDC_IV_SECONDLABEL      1202
+#define IDC_IV_THIRD            1203
+#define IDC_IV_THIRDLABEL       1204
 
 /* Timer */
 #define IDT_TYPEHINT            1
@@ -100,6 +105,7 @@
 /* Strings */
 #define IDS_REGISTERCLASS       10
 #define IDS_CREATEWINDOW        11
+#define IDS_PROMPT_INITIALVALUE 127
 #define IDS_PROMPT_COORDINATES  128
 #define IDS_PROMPT_ZOOM         129
 #define IDS_PROMPT_DOMAIN       133

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 using namespace e2e;
 
@@ -349,6 +350,71 @@ int main(int argc, char** argv)
         check(std::sscanf(text(s.field).c_str(), "y=x {x: %lf, }", &low) == 1 && std::fabs(low) < 0.1 &&
                   text(s.field).find("}") == text(s.field).size() - 1 && text(s.field).find("-1") == std::string::npos,
               "a drag to the right edge leaves the upper end open, replacing the old domain (\"" + text(s.field) + "\")");
+        check(GetMenu(s.main) == menu, "the tool has ended");
+
+        // Set Initial Value: one click for a first-order equation, a second for the slope, the dialog
+        // for the higher derivatives, and further clicks on the same column for a system.
+        auto clickAt = [&](POINT p) {
+            PostMessageA(s.graph, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+            release(s, p);
+        };
+        auto values = [&](const std::string& line) {
+            std::vector<double> v;
+            const std::string t = text(s.field);
+            if (t.rfind(line + " {", 0) != 0)
+                return v;
+            std::stringstream in(t.substr(line.size() + 2));
+            double d;
+            char separator;
+            while (in >> d) {
+                v.push_back(d);
+                in >> separator;
+            }
+            return v;
+        };
+        const POINT first = within(border, 0.5, 0.25), second = within(border, 0.625, 0.125);
+        setText(s.field, "dx=x");
+        command(s.main, 5503);
+        clickAt(first);
+        std::vector<double> got = values("dx=x");
+        check(got.size() == 2 && std::fabs(got[0]) < 0.1 && std::fabs(got[1] - 2.5) < 0.3,
+              "one click gives a first-order equation its initial values (\"" + text(s.field) + "\")");
+        setText(s.field, "d2x=-x");
+        command(s.main, 5503);
+        clickAt(first);
+        drag(s, second, second);  // the rubber line follows the pointer
+        const std::string readout = text(status);
+        check(readout.rfind("IV point (", 0) == 0, "the slope is read out (\"" + readout + "\")");
+        PostMessageA(s.graph, WM_LBUTTONUP, 0, MAKELPARAM(second.x, second.y));
+        flush(s.main);
+        got = values("d2x=-x");
+        const std::size_t at = readout.find("slope = ");
+        check(got.size() == 3 && got[2] > 0 && at != std::string::npos &&
+                  std::fabs(got[2] - std::atof(readout.c_str() + at + 8)) < 0.01,
+              "a second click gives the slope read out (\"" + text(s.field) + "\")");
+        setText(s.field, "d3x=-x");
+        command(s.main, 5503);
+        clickAt(first);
+        PostMessageA(s.graph, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(second.x, second.y));
+        PostMessageA(s.graph, WM_LBUTTONUP, 0, MAKELPARAM(second.x, second.y));
+        HWND ask = p.waitForWindow("#32770", "Set Initial Values", 5000);
+        check(ask != nullptr, "order 3 asks for the second derivative");
+        if (ask) {
+            captureWindow(ask).save(artefact("initial_values_dialog.bmp"));
+            check(!IsWindowEnabled(GetDlgItem(ask, 1203)), "the third derivative is not asked for order 3");
+            setText(GetDlgItem(ask, 1201), "2*pi");
+            click(GetDlgItem(ask, IDOK));
+            Sleep(300);
+        }
+        got = values("d3x=-x");
+        check(got.size() == 4 && std::fabs(got[3] - 6.2832) < 0.01, "with it (\"" + text(s.field) + "\")");
+        setText(s.field, "dx=y; dy=-x");
+        command(s.main, 5503);
+        clickAt(first);
+        clickAt(POINT{first.x + 1, within(border, 0.5, 0.75).y});
+        got = values("dx=y; dy=-x");
+        check(got.size() == 3 && std::fabs(got[1] - 2.5) < 0.3 && std::fabs(got[2] + 2.5) < 0.3,
+              "a system takes one value a click at the same t (\"" + text(s.field) + "\")");
         check(GetMenu(s.main) == menu, "the tool has ended");
 
         const POINT from = within(border, 0.375, 0.3), to = within(border, 0.75, 0.45);
