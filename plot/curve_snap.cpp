@@ -7,11 +7,17 @@ namespace qv {
 
 namespace {
 
+// A plain function of x without a parameter family: the curves the integration tool can pick.
+bool integrableCurve(const Equation& e)
+{
+  return e.kind() == GraphKind::Cartesian && !(e.flags & eqflag::FunctionOfY) && e.aStart == UNDEFINED_VALUE;
+}
+
 bool passes(const Equation& e, SnapFilter filter)
 {
   if (e.kind() == GraphKind::Ode && e.ivs.empty())
     return false;
-  return filter == SnapFilter::AnyCurve || isIntegrable(e);
+  return filter == SnapFilter::AnyCurve || integrableCurve(e);
 }
 
 long squaredDistance(DevicePoint a, DevicePoint b)
@@ -195,10 +201,6 @@ bool followCurve(const GridSetup& grid, CurveSnap& at, int dx, int dy, bool smal
   return true;
 }
 
-bool isIntegrable(const Equation& e)
-{
-  return e.kind() == GraphKind::Cartesian && !(e.flags & eqflag::FunctionOfY) && e.aStart == UNDEFINED_VALUE;
-}
 
 CurveSnap snapToCurve(GraphDoc& doc, DevicePoint pointer, SnapFilter filter)
 {

@@ -19,8 +19,6 @@ struct CurveSnap {
   DevicePoint point{};           // the pointer projected onto that segment
 };
 
-bool isIntegrable(const Equation& e);
-
 // The nearest point of a curve on screen within SNAP_RADIUS of the pointer, refined onto the
 // neighbouring segment nearer to the pointer.
 CurveSnap snapToCurve(GraphDoc& doc, DevicePoint pointer, SnapFilter filter);
