@@ -340,6 +340,43 @@ TEST_F(TangentTest, CircleAsTwoBranches)
     EXPECT_GE(on, 27);
 }
 
+TEST_F(TangentTest, DrawnPolarAndParametricCurves)
+{
+    if (!plotterFor(GraphKind::Polar) || !plotterFor(GraphKind::Parametric))
+        GTEST_SKIP() << "no polar or parametric plotter in this build";
+    const GridSetup& g = doc->grid;
+    // The circle r=2 at theta 0: a vertical line through (2, 0).
+    Equation* circle = draw("r=2");
+    ASSERT_NE(circle->points, nullptr);
+    const Colour c = graphColour(circle->colour[0]);
+    ASSERT_EQ(tangentAt(doc->tangent, *circle, 2.02, 0, 0), TangentResult::Drawn);
+    int on = 0, beside = 0;
+    for (double y = -5; y <= 5; y += 0.5) {
+        on += colouredNear(g.worldToDevice(2, y), c, 2);
+        beside += colouredNear(g.worldToDevice(2.5, y), c, 2);
+    }
+    EXPECT_GE(on, 20);
+    EXPECT_EQ(beside, 0);
+
+    // A parabola drawn parametrically: the slope at (1, 1) is read off the stored segment ending there,
+    // a few pixels long, so it is 2 only as nearly as whole pixels give it.
+    Equation* parabola = draw("x=t; y=t^2 {t: -3, 3}");
+    ASSERT_NE(parabola->points, nullptr);
+    const DevicePoint p = g.worldToDevice(1, 1);
+    int index = -1, best = 1 << 30;
+    const std::vector<DevicePoint> list = entries(*parabola);
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const int d = (list[i].x - p.x) * (list[i].x - p.x) + (list[i].y - p.y) * (list[i].y - p.y);
+        if (!isMarker(list[i]) && d < best) {
+            best = d;
+            index = int(i);
+        }
+    }
+    ASSERT_GE(index, 0);
+    EXPECT_EQ(tangentAt(doc->tangent, *parabola, 1, 1, index), TangentResult::RedrawNeeded);
+    EXPECT_NEAR(doc->tangent.slope, 2, 0.5);
+}
+
 TEST_F(TangentTest, EndPointsOnTheGridEdges)
 {
     const GridSetup& g = doc->grid;
