@@ -79,8 +79,9 @@ struct Integration {
     double run(double a, double b, int n, std::uint16_t& status);
 };
 
-// Whether the point at x passes the discontinuity test: d the newest first difference, p the one
-// before. A change of sign with a jump larger than the limit is looked at again with twice the
+// Whether the point at x passes the discontinuity test: d the newest first difference, p the last
+// one that was not zero (a spike sampled evenly on both sides has a zero difference across its top,
+// which must not hide the change of sign). A change of sign with a jump larger than the limit is looked at again with twice the
 // segments over the last two, as long as fewer than REFINE_SEGMENT_LIMIT segments are in use.
 bool passesTest(Integration& in, double d, double p, double x, double h, double jumpLimit, int n)
 {
@@ -143,7 +144,8 @@ double Integration::run(double a, double b, int n, std::uint16_t& status)
                 s += v;
             else
                 s += (i % 2 == 0 ? 2 : 4) * v;
-            p = d;
+            if (d != 0)
+                p = d;
             previous = v;
         }
         s *= method == Method::Trapezoidal ? h : h * 0.3333333333333333;
@@ -164,7 +166,8 @@ double Integration::run(double a, double b, int n, std::uint16_t& status)
             if (!passesTest(*this, d, p, x, h, jumpLimit, n))
                 return fail(INTEGRATE_DISCONTINUITY, x);
             s += above ? std::max(fPrev, f) - std::max(gPrev, g) : std::min(fPrev, f) - std::min(gPrev, g);
-            p = d;
+            if (d != 0)
+                p = d;
             fPrev = f;
             gPrev = g;
         }
