@@ -12,6 +12,7 @@
 #include "platform/ui.h"
 #include "plot/cartesian.h"
 #include "plot/colours.h"
+#include "plot/polar_parametric.h"
 
 namespace qv {
 
@@ -38,6 +39,9 @@ std::array<Plotter, 256>& plotters()
     static std::array<Plotter, 256> table = [] {
         std::array<Plotter, 256> t{};
         t[static_cast<std::uint8_t>(GraphKind::Cartesian)] = plotCartesian;
+        t[static_cast<std::uint8_t>(GraphKind::Polar)] = plotPolar;
+        t[static_cast<std::uint8_t>(GraphKind::Parametric)] = plotParametric;
+        t[static_cast<std::uint8_t>(GraphKind::ParametricPoint)] = plotPoint;
         return t;
     }();
     return table;
