@@ -519,23 +519,33 @@ bool integrateRegion(GraphDoc& doc, Equation* first, Equation* second, double a,
         printoutAdd(formatMessage(MSG_INTEGRAL_RESULT, {a, b, area}));
     }
 
+    // The new region goes into the record before the old shading is erased: a repaint draws the
+    // record's region, so one repaint both removes the old region and shows the new one.
     IntegrationRecord& record = doc.integration;
-    if (record.shown()) {
-        const bool drawn = record.shaded.right > record.shaded.left;
-        // The repaint draws the tool records again: the old region must be gone from the record first.
-        record.clear();
-        if (drawn)
-            documentProgram().viewOrNone().repaintGraphArea(doc);
-    }
+    const bool oldShading = record.shown() && record.shaded.right > record.shaded.left;
     record.document = &doc;
     record.first = first;
     record.second = second;
     record.from = float(a);
     record.to = float(b);
     record.area = float(area);
-    setAreaClip(doc.grid);
-    record.shaded = shadeRegion(doc, *first, second, a, b, n);
-    clearClip();
+    record.shaded = DeviceRect{};
+    DocumentView& view = documentProgram().viewOrNone();
+    bool repainted = false;
+    if (oldShading) {
+        view.repaintGraphArea(doc);
+        repainted = true;
+    }
+    if (record.shown() && record.shaded == DeviceRect{}) {
+        if (curveOutput().surface) {
+            setAreaClip(doc.grid);
+            record.shaded = shadeRegion(doc, *first, second, a, b, n);
+            clearClip();
+        } else if (!repainted) {
+            // Outside a paint there is nothing to draw on: the window draws the region when it repaints.
+            view.repaintGraphArea(doc);
+        }
+    }
     refreshDialog(doc);
     return true;
 }

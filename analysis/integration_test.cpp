@@ -527,6 +527,47 @@ TEST_F(IntegrationTest, NewRegionErasesThePreviousOne)
     documentProgram().view = nullptr;
 }
 
+// The graph window as the shell has it: a surface only while it paints, and a paint that ends with
+// the tool records.
+class PaintingView final : public DocumentView {
+public:
+    explicit PaintingView(PlotSurface* s) : surface(s) {}
+    void repaintGraphArea(GraphDoc& doc) override
+    {
+        ++repaints;
+        curveOutput().surface = surface;
+        setAreaClip(doc.grid);
+        redrawIntegration(doc);
+        clearClip();
+        curveOutput().surface = nullptr;
+    }
+    PlotSurface* surface;
+    int repaints = 0;
+};
+
+TEST_F(IntegrationTest, OutsideAPaintTheWindowDrawsTheRegion)
+{
+    PaintingView view(surface.get());
+    documentProgram().view = &view;
+    Equation* line = draw("y=2");
+    curveOutput().surface = nullptr;
+
+    mark = surface->ops().size();
+    ASSERT_TRUE(integrateRegion(*doc, line, nullptr, 1, 3));
+    EXPECT_EQ(view.repaints, 1);
+    EXPECT_EQ(fills().size(), 1u);
+    const DeviceRect first = doc->integration.shaded;
+    EXPECT_NEAR(first.left, doc->grid.worldToDevice(1, 0).x, 1);
+
+    // A new region: one repaint takes the old one away and draws the new one.
+    mark = surface->ops().size();
+    ASSERT_TRUE(integrateRegion(*doc, line, nullptr, -3, -1));
+    EXPECT_EQ(view.repaints, 2);
+    ASSERT_EQ(fills().size(), 1u);
+    EXPECT_NEAR(doc->integration.shaded.left, doc->grid.worldToDevice(-3, 0).x, 1);
+    documentProgram().view = nullptr;
+}
+
 TEST_F(IntegrationTest, RedrawShadesTheRegionAgainOnTheNewGrid)
 {
     layout(-8, 8, -6, 6);
