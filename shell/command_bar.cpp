@@ -42,7 +42,7 @@ constexpr ToolButton TOOL_BUTTONS[] = {
 
 // Buttons whose commands come with the mouse tools, printing and clipboard pictures: shown, never
 // enabled, so that none of them pretends to work.
-constexpr int UNBUILT_BUTTONS[] = {CM_FILEPRINT, TB_COPYGRAPHS, CM_DERIVATIVE, CM_TANGENT, CM_INTEGRATE};
+constexpr int UNBUILT_BUTTONS[] = {CM_FILEPRINT, TB_COPYGRAPHS};
 
 // Disabled while a graph is drawn.
 constexpr int DRAWING_DISABLED[] = {TB_DRAWGRAPH,  TB_CLEARSCREEN, TB_ZOOMIN,   TB_ZOOMOUT,    TB_REDRAWALL,
@@ -239,7 +239,10 @@ bool barCommand(int id, int notification)
         case CM_FILENEW:
         case CM_FILEOPEN:
         case CM_FILESAVE:
-        case CM_HIDEGRAPH: postToMain(id); break;
+        case CM_HIDEGRAPH:
+        case CM_DERIVATIVE:
+        case CM_TANGENT:
+        case CM_INTEGRATE: postToMain(id); break;
         case TB_DELETEGRAPH: postToMain(CM_DELETEEQ); break;
         case TB_REDRAWALL: postToMain(CM_REDRAW_ALL_POSTED); break;
         case TB_CLEARSCREEN:

@@ -9,6 +9,7 @@
 #include "analysis/printout.h"
 #include "command_line.h"
 #include "doc/block_store.h"
+#include "analysis/tangent.h"
 #include "doc/graph_doc.h"
 #include "doc/graph_file.h"
 #include "expr/functions.h"
@@ -241,6 +242,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show)
     g_shell.statusBar = createStatusBar(g_shell.main);
     createToolbar();
     installEngineLinks();
+    qv::installToolRecordsPainter();
 
     // 5. Traps, variables, options, working block, colours, the setup document.
     qv::installFloatingPointTrapsOrAbort(false);

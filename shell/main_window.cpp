@@ -9,7 +9,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "analysis/integration.h"
 #include "analysis/printout.h"
+#include "analysis/tangent.h"
 #include "doc/equation_line.h"
 #include "doc/graph_doc.h"
 #include "doc/graph_file.h"
@@ -78,6 +80,37 @@ void enable(UINT id, bool on)
     EnableMenuItem(g_shell.menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
 }
 
+// The equation Find Derivative works on: the one named in the field when it is queued, else the
+// newest.
+qv::Equation* derivativeSource(qv::GraphDoc& doc)
+{
+    const std::string text = fieldText();
+    for (qv::Equation* e = doc.queueHead; e; e = e->next)
+        if (e->text == text)
+            return e;
+    return doc.queueHead;
+}
+
+bool derivativeApplies(qv::GraphDoc& doc)
+{
+    const qv::Equation* e = derivativeSource(doc);
+    if (!e)
+        return false;
+    const qv::GraphKind k = e->kind();
+    const bool differential = k == qv::GraphKind::Ode || k == qv::GraphKind::OdePhase ||
+                              k == qv::GraphKind::OdeSystem || k == qv::GraphKind::OdeSystemPhase;
+    return !differential && !(e->flags & qv::eqflag::Inequality);
+}
+
+void findDerivativeCommand(qv::GraphDoc& doc)
+{
+    if (doc.count == 0)
+        return;
+    qv::promoteEquation(doc, fieldText());
+    if (doc.queueHead)
+        qv::findDerivative(doc, *doc.queueHead);
+}
+
 void updateMenuState()
 {
     qv::GraphDoc* doc = currentDoc();
@@ -89,6 +122,11 @@ void updateMenuState()
     enable(CM_GRIDRANGE, hasSelection());
     enable(CM_SETDOMAIN, domainToolApplies());
     enable(CM_INITIALVALUE, qv::initialValueCount(fieldText()) != 0);
+    const bool onScreen = doc && doc->onScreen > 0;
+    enable(CM_DERIVATIVE, doc && derivativeApplies(*doc));
+    enable(CM_TANGENT, onScreen && !doc->grid.logX() && !doc->grid.logY());
+    // The Integrate curve dialog is still to come: the command works with the mouse option only.
+    enable(CM_INTEGRATE, onScreen && (qv::programOptions().intflags & qv::INT_MOUSE));
 }
 
 std::string windowsLineText(const std::vector<std::string>& lines)
@@ -293,6 +331,12 @@ void handleCommand(int id, int high)
     case CM_COORDCURSOR: SendMessageA(g_shell.commandBar, WM_COMMAND, TB_COORDCURSOR, 0); break;
     case CM_SETDOMAIN: startDomainTool(); break;
     case CM_INITIALVALUE: startInitialValueTool(); break;
+    case CM_DERIVATIVE: findDerivativeCommand(*doc); break;
+    case CM_TANGENT: startTangentTool(); break;
+    case CM_INTEGRATE:
+        if (options.intflags & qv::INT_MOUSE)
+            startIntegrationTool();
+        break;
     case CM_GRIDRANGE:
         if (hasSelection())
             PostMessageA(g_shell.commandBar, WM_COMMAND, TB_ZOOMIN, 0);

@@ -9,7 +9,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "analysis/integration.h"
 #include "analysis/printout.h"
+#include "analysis/tangent.h"
 #include "doc/equation_line.h"
 #include "doc/graph_doc.h"
 #include "expr/number_format.h"
@@ -28,7 +30,9 @@ POINT g_anchor{};  // where the left button went down
 POINT g_corner{};  // the free corner, as dragged
 
 // The coordinate cursor: the curve it is attached to, where it was put last, where the pointer was.
+// The tangent and integration tools follow the pointer the same way.
 qv::CurveSnap g_attached;
+qv::Equation* g_integrand = nullptr;  // the curve an integration drag began on
 POINT g_position{};
 POINT g_lastPointer{};
 bool g_positioned = false;
@@ -207,7 +211,7 @@ void movePointerTo(POINT p)
 
 // The coordinate cursor at the pointer: it moves along the curve it is attached to, or snaps to a
 // curve it comes near in the direction it moves, and reads out where it is.
-void followPointer(qv::GraphDoc& doc, POINT pointer)
+void followPointer(qv::GraphDoc& doc, POINT pointer, qv::SnapFilter filter = qv::SnapFilter::AnyCurve)
 {
     const qv::GridSetup& g = doc.grid;
     if (g_attached.equation &&
@@ -215,7 +219,7 @@ void followPointer(qv::GraphDoc& doc, POINT pointer)
         g_attached = qv::CurveSnap{};
     if (!g_attached.equation) {
         const qv::CurveSnap snap =
-            qv::snapToCurve(doc, qv::DevicePoint{std::int16_t(pointer.x), std::int16_t(pointer.y)}, qv::SnapFilter::AnyCurve);
+            qv::snapToCurve(doc, qv::DevicePoint{std::int16_t(pointer.x), std::int16_t(pointer.y)}, filter);
         const int moveX = pointer.x - g_lastPointer.x, moveY = pointer.y - g_lastPointer.y;
         const int towardX = snap.point.x - g_position.x, towardY = snap.point.y - g_position.y;
         if (snap.equation && (!g_positioned || (towardX == 0 && towardY == 0) ||
@@ -449,6 +453,22 @@ void graphButtonDown(int x, int y)
         MessageBeep(MB_OK);
         return;
     }
+    if (g_shell.toolMode == TOOL_INTEGRATE) {
+        const qv::CurveSnap snap =
+            qv::snapToCurve(*doc, qv::DevicePoint{std::int16_t(x), std::int16_t(y)}, qv::SnapFilter::Integrable);
+        if (!snap.equation) {
+            endTool();
+            return;
+        }
+        g_integrand = snap.equation;
+        g_attached = snap;
+        g_position = POINT{snap.point.x, snap.point.y};
+        eraseSelection(*doc);
+        g_anchor = g_position;
+        doc->grid.selection = fullHeight(doc->grid, g_anchor.x, g_anchor.x);
+        g_shell.toolMode |= TOOL_DRAGGING;
+        return;
+    }
     if (g_shell.toolMode == TOOL_DOMAIN) {
         eraseSelection(*doc);
         g_anchor = POINT{x, y};
@@ -470,8 +490,32 @@ void graphPointerMove(int x, int y)
     qv::GraphDoc* doc = currentDoc();
     if (!doc)
         return;
-    if (g_shell.toolMode == TOOL_COORDINATES) {
+    if (g_shell.toolMode == TOOL_COORDINATES || g_shell.toolMode == TOOL_TANGENT) {
         followPointer(*doc, POINT{x, y});
+        return;
+    }
+    if (g_shell.toolMode == TOOL_INTEGRATE) {
+        followPointer(*doc, POINT{x, y}, qv::SnapFilter::Integrable);
+        return;
+    }
+    if (g_shell.toolMode == (TOOL_INTEGRATE | TOOL_DRAGGING)) {
+        // The region follows the curve the drag began on.
+        if (!g_attached.equation ||
+            !qv::followCurve(doc->grid, g_attached, x - g_position.x, y - g_position.y, smallScreen()))
+            g_attached = qv::CurveSnap{};
+        const POINT at = g_attached.equation ? POINT{g_attached.point.x, g_attached.point.y} : POINT{x, y};
+        if (at.x != x || at.y != y)
+            movePointerTo(at);
+        g_position = at;
+        dragFullHeight(*doc, at.x);
+        const qv::GridSetup& g = doc->grid;
+        std::string text = qv::formatMessage("Integrate region: %X, %X",
+                                             {g.deviceToWorldX(g.selection.left), g.deviceToWorldX(g.selection.right)});
+        if (g_integrand) {
+            text += " on ";
+            qv::describeEquation(text, *g_integrand);
+        }
+        setStatusText(text, qv::MESSAGE_INFORMATION);
         return;
     }
     if (g_shell.toolMode == TOOL_DOMAIN || g_shell.toolMode == TOOL_INITIAL_VALUE ||
@@ -533,7 +577,35 @@ void graphButtonUp(int x, int y)
         endTool();
         return;
     }
-    if (g_shell.toolMode == TOOL_DOMAIN) {
+    if (doc && g_shell.toolMode == TOOL_TANGENT) {
+        const qv::CurveSnap snap =
+            qv::snapToCurve(*doc, qv::DevicePoint{std::int16_t(x), std::int16_t(y)}, qv::SnapFilter::AnyCurve);
+        endTool();
+        if (snap.equation) {
+            const qv::GridSetup& g = doc->grid;
+            const qv::TangentResult result = qv::tangentAt(doc->tangent, *snap.equation, g.deviceToWorldX(snap.point.x),
+                                                           g.deviceToWorldY(snap.point.y), snap.segment);
+            if (result == qv::TangentResult::RedrawNeeded)
+                doc->pending |= qv::PENDING_REPAINT;
+        }
+        return;
+    }
+    if (doc && g_shell.toolMode == (TOOL_INTEGRATE | TOOL_DRAGGING)) {
+        const qv::GridSetup& g = doc->grid;
+        const qv::SelectionRect region = g.selection;
+        qv::Equation* first = g_integrand;
+        const POINT end = g_attached.equation ? POINT{g_attached.point.x, g_attached.point.y} : POINT{x, y};
+        qv::Equation* second =
+            qv::snapToCurve(*doc, qv::DevicePoint{std::int16_t(end.x), std::int16_t(end.y)}, qv::SnapFilter::Integrable)
+                .equation;
+        eraseSelection(*doc);
+        endTool();
+        g_integrand = nullptr;
+        if (first && !region.empty())
+            qv::integrateRegion(*doc, first, second, g.deviceToWorldX(region.left), g.deviceToWorldX(region.right));
+        return;
+    }
+    if (g_shell.toolMode == TOOL_DOMAIN || g_shell.toolMode == TOOL_INTEGRATE || g_shell.toolMode == TOOL_TANGENT) {
         endTool();
         return;
     }
@@ -580,6 +652,26 @@ void startInitialValueTool()
     startTool(IDS_PROMPT_INITIALVALUE, TOOL_INITIAL_VALUE, 0);
     const POINT p = pointerInGraph();
     setStatusText(qv::pointReadout(*doc, p.x, p.y, nullptr), qv::MESSAGE_INFORMATION);
+}
+
+void startTangentTool()
+{
+    qv::GraphDoc* doc = currentDoc();
+    if (!doc || !isIdle() || g_shell.toolMode != 0 || !g_shell.graph || doc->onScreen == 0 || doc->grid.logX() ||
+        doc->grid.logY())
+        return;
+    startTool(IDS_PROMPT_TANGENT, TOOL_TANGENT, CM_TANGENT);
+    followPointer(*doc, pointerInGraph());
+}
+
+void startIntegrationTool()
+{
+    qv::GraphDoc* doc = currentDoc();
+    if (!doc || !isIdle() || g_shell.toolMode != 0 || !g_shell.graph || doc->onScreen == 0)
+        return;
+    g_integrand = nullptr;
+    startTool(IDS_PROMPT_INTEGRATE, TOOL_INTEGRATE, CM_INTEGRATE);
+    followPointer(*doc, pointerInGraph(), qv::SnapFilter::Integrable);
 }
 
 void repaintToolMarks()
@@ -650,7 +742,8 @@ bool graphKey(UINT message, WPARAM key, LPARAM flags)
     if (!activeTool())
         return false;
     POINT p = pointerInGraph();
-    const bool dragTool = (g_shell.toolMode & ~TOOL_DRAGGING) == TOOL_DOMAIN;
+    const int base = g_shell.toolMode & ~TOOL_DRAGGING;
+    const bool dragTool = base == TOOL_DOMAIN || base == TOOL_INTEGRATE;
     if (message == WM_KEYUP) {
         g_keyStep = 1;
         if (key == VK_SHIFT && dragTool && (g_shell.toolMode & TOOL_DRAGGING)) {

@@ -34,6 +34,8 @@ constexpr int TOOL_INITIAL_VALUE = 4;
 constexpr int TOOL_INITIAL_SLOPE = 8;      // the second point, for the slope
 constexpr int TOOL_SYSTEM_VALUES = 128;    // further values of a system, at the first point's x
 constexpr int TOOL_DOMAIN = 32;
+constexpr int TOOL_TANGENT = 256;
+constexpr int TOOL_INTEGRATE = 512;
 constexpr int TOOL_DRAGGING = 2048;  // added while the domain or integration region is dragged
 // The modes that count as a mouse tool for the focus and activation rules.
 constexpr int ACTIVE_TOOLS = 2 | 4 | 8 | 16 | 32 | 128 | 256 | 512;
@@ -112,6 +114,8 @@ void toggleCoordinateCursor();
 bool domainToolApplies();
 void startDomainTool();
 void startInitialValueTool();
+void startTangentTool();
+void startIntegrationTool();
 // Draws the active tool's selection, rubber line and markers again after the window was repainted.
 void repaintToolMarks();
 

@@ -463,6 +463,67 @@ int main(int argc, char** argv)
                    "grid_range_selection.bmp");
         exitProgram(s, "mouse");
     }
+    {  // The calculus commands on y=x: a tangent picked with the mouse, a region integrated by dragging
+       // along the curve, and the derivative drawn as a new graph.
+        Program p(exe + " line", dir);
+        Session s{&p};
+        check(attach(s), "start for the calculus tools");
+        waitIdle(s);
+        HWND status = findChildById(s.main, 800);
+        HWND toolbar = findChildById(s.bar, 9000);
+        Bitmap shot = graphShot(s);
+        const RECT border = plotBorder(shot);
+        const POINT origin = within(border, 0.5, 0.5);
+        auto onLine = [&](double fx) {  // the point of y=x at this fraction of the width
+            const int x = int(border.left + (border.right - border.left) * fx);
+            for (int y = border.top; y < border.bottom; ++y)
+                if (shot.at(x, y) == 0xFF00FF)
+                    return POINT{x, y};
+            return POINT{x, -1};
+        };
+        const POINT two = onLine(0.625);
+        check(two.y > 0 && origin.x > 0, "y=x is found on screen");
+
+        command(s.main, 6002);
+        flush(s.main);
+        check(SendMessageA(toolbar, TB_ISBUTTONPRESSED, 6002, 0), "Draw Tangent presses its button");
+        PostMessageA(s.graph, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(two.x, two.y));
+        release(s, two);
+        const std::string tangent = text(status);
+        check(tangent.rfind("x=", 0) == 0 && tangent.find("slope=1.0 ") != std::string::npos &&
+                  tangent.find("(tangent of y=x") != std::string::npos,
+              "the tangent's point and slope are reported (\"" + tangent + "\")");
+        check(!SendMessageA(toolbar, TB_ISBUTTONPRESSED, 6002, 0), "the tool has ended");
+        captureWindow(s.main).save(artefact("tangent.bmp"));
+
+        command(s.main, 6003);
+        flush(s.main);
+        const POINT zero = onLine(0.5), four = onLine(0.75);
+        drag(s, zero, four);
+        check(text(status).rfind("Integrate region: ", 0) == 0, "the region is read out while dragging (\"" + text(status) + "\")");
+        release(s, four);
+        const std::string area = text(status);
+        const std::size_t at = area.find("Area: ");
+        const double value = at == std::string::npos ? 0 : std::atof(area.c_str() + at + 6);
+        check(area.rfind("Interval: ", 0) == 0 && std::fabs(value - 8) < 0.5 &&
+                  area.find("(integral of y=x") != std::string::npos,
+              "dragging along the curve from 0 to 4 integrates it (\"" + area + "\")");
+        Bitmap shaded = graphShot(s);
+        shaded.save(artefact("integrated.bmp"));
+        const POINT inside = within(border, 0.66, 0.47);
+        check(shaded.count(0xFF00FF, inside.x - 8, inside.y - 8, inside.x + 8, inside.y + 8) > 4,
+              "the region is hatched in the curve's colour");
+
+        const int before = listCount(s);
+        setText(s.field, "y=x");
+        command(s.main, 6001);
+        waitIdle(s);
+        check(listCount(s) == before + 1, "Find Derivative adds a graph (" + std::to_string(listCount(s)) + ")");
+        SendMessageA(s.field, CB_SETCURSEL, 0, 0);
+        check(text(s.field).find("deriv. of") != std::string::npos, "the new line says what it is (\"" + text(s.field) + "\")");
+        captureWindow(s.main).save(artefact("derivative.bmp"));
+        exitProgram(s, "calculus");
+    }
     {  // With hogCPU a drawing acts only on the command bar: Pause and abort work, a close is dropped.
         const std::string hog = dir + "\\hog.ini";
         check(writeFile(hog, "[options]\nhogcpu=on\n"), "hog.ini written");
