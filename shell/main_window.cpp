@@ -629,7 +629,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             qv::releaseCurvePen();
             SetFocus(window);
         } else if (wParam && activeTool()) {
-            confineToPlottingArea();
+            restoreToolPointer();
         } else if (wParam) {
             SetFocus(window);
         } else if (activeTool()) {

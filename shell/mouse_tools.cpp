@@ -419,6 +419,18 @@ void initialValueClick(qv::GraphDoc& doc, POINT p)
 
 }  // namespace
 
+void restoreToolPointer()
+{
+    qv::GraphDoc* doc = currentDoc();
+    if (!activeTool() || !doc)
+        return;
+    if (g_shell.toolMode == TOOL_SYSTEM_VALUES)
+        confineToColumn(doc->grid, g_pick.first.x);
+    else
+        confineToPlottingArea();
+    setToolCursor();
+}
+
 void confineToPlottingArea()
 {
     qv::GraphDoc* doc = currentDoc();

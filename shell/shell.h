@@ -103,6 +103,8 @@ bool hasSelection();
 void eraseSelection(qv::GraphDoc& doc);
 // Keeps the pointer inside the plotting area of the graph window.
 void confineToPlottingArea();
+// The active tool's hold on the pointer and its cursor, again after the program was in the background.
+void restoreToolPointer();
 void graphButtonDown(int x, int y);
 void graphPointerMove(int x, int y);
 void graphButtonUp(int x, int y);
