@@ -1,6 +1,8 @@
 #include "cli.h"
+#include "cli_calculus.h"
 #include "cli_doc.h"
 #include "cli_equation.h"
+#include "cli_integrate.h"
 #include "cli_render.h"
 #include "cli_table.h"
 
@@ -27,8 +29,11 @@ const char* const USAGE =
     "print EXPR | diff EXPR VAR | parse LINE [--grid L,R,B,T] | derive LINE [--grid L,R,B,T] | "
     "message [--xdec N] [--ydec N] TEMPLATE [ARG]... | report STATUS LETTER VALUE [--warnings] [--mode N] | "
     "doc FILE [--setup INI] [--write OUT --kind 1|2|4] | "
-    "render [--size WIDTHxHEIGHT] [--setup INI] [--eq LINE]... [DOC.gr] -o OUT | "
-    "table LINE [--from X] [--to X] [--step S]\n";
+    "render [--size WIDTHxHEIGHT] [--setup INI] [--eq LINE]... [--integrate FROM,TO[,LOWER]] [DOC.gr] -o OUT | "
+    "table LINE [--from X] [--to X] [--step S] | "
+    "integrate LINE [LINE2] --from A --to B [--method trapezoid|simpson|above|below] [--segments N] | "
+    "critical LINE [--grid L,R,B,T] [--guess G [--extrema]] | "
+    "tangent LINE X Y [--grid L,R,B,T] [-o OUT.svg|OUT.bmp]\n";
 
 // Prints what the engine shows, one line per message, in the forms scripts rely on.
 class ConsoleUserInterface final : public UserInterface {
@@ -225,6 +230,12 @@ int run(int argc, char** argv, std::FILE* out, std::FILE* err) {
     rc = cmdRender(argc - 2, argv + 2, out, err);
   else if (std::strcmp(command, "table") == 0)
     rc = cmdTable(argc - 2, argv + 2, out, err);
+  else if (std::strcmp(command, "critical") == 0)
+    rc = cmdCritical(argc - 2, argv + 2, out, err);
+  else if (std::strcmp(command, "tangent") == 0)
+    rc = cmdTangent(argc - 2, argv + 2, out, err);
+  else if (std::strcmp(command, "integrate") == 0)
+    rc = cmdIntegrate(argc - 2, argv + 2, out, err);
   else
     rc = usage(err);
   installUserInterface(previousUi);

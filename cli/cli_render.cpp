@@ -10,6 +10,7 @@
 #include <system_error>
 #include <vector>
 
+#include "analysis/integration.h"
 #include "doc/equation_line.h"
 #include "doc/graph_doc.h"
 #include "doc/graph_file.h"
@@ -25,7 +26,8 @@ namespace qv::cli {
 namespace {
 
 const char* const RENDER_USAGE =
-    "usage: quorvex-cli render [--size WIDTHxHEIGHT] [--setup INI] [--eq LINE]... [DOC.gr] -o OUT\n";
+    "usage: quorvex-cli render [--size WIDTHxHEIGHT] [--setup INI] [--eq LINE]... [--integrate FROM,TO[,LOWER]] "
+    "[DOC.gr] -o OUT\n";
 
 bool endsWith(const std::string& s, const char* suffix)
 {
@@ -64,8 +66,53 @@ private:
     std::FILE* err_;
 };
 
+// A region to integrate and shade once the curves are drawn: from the first line of the command
+// line, down to another of its lines or to the x-axis.
+struct RegionRequest {
+    bool wanted = false;
+    double from = 0, to = 0;
+    int lower = 0;  // 1-based number of the --eq line of the lower curve; 0 for the x-axis
+    Equation* first = nullptr;
+    Equation* second = nullptr;
+    bool failed = false;
+};
+
+// FROM,TO or FROM,TO,LOWER.
+bool parseRegion(const std::string& text, RegionRequest& region)
+{
+    const char* p = text.data();
+    const char* end = p + text.size();
+    double values[2];
+    for (double& v : values) {
+        const char* start = p;
+        if (p < end && *p == '+')
+            ++p;
+        const auto r = std::from_chars(p, end, v);
+        if (r.ec != std::errc() || r.ptr == start || !std::isfinite(v))
+            return false;
+        p = r.ptr;
+        if (&v == &values[0]) {
+            if (p == end || *p != ',')
+                return false;
+            ++p;
+        }
+    }
+    region.from = values[0];
+    region.to = values[1];
+    region.lower = 0;
+    if (p != end) {
+        if (*p != ',')
+            return false;
+        const auto r = std::from_chars(p + 1, end, region.lower);
+        if (r.ec != std::errc() || r.ptr != end || region.lower < 1)
+            return false;
+    }
+    region.wanted = true;
+    return true;
+}
+
 // Lays the document out on a window of the surface's size, as the graph window does, and draws it.
-void drawDocument(GraphDoc& doc, PlotSurface& surface, int width, int height)
+void drawDocument(GraphDoc& doc, PlotSurface& surface, int width, int height, RegionRequest& region)
 {
     DocumentProgram& program = documentProgram();
     measureGridFonts(doc, surface, program.smallScreen);
@@ -91,6 +138,17 @@ void drawDocument(GraphDoc& doc, PlotSurface& surface, int width, int height)
     GraphingDriver* previousDriver = program.driver;
     program.driver = &graphingDriver();
     redrawNewest(doc, doc.count);
+    if (region.wanted) {
+        // A curve that could not be graphed at all has left the queue.
+        auto queued = [&](const Equation* wanted) {
+            for (const Equation* e = doc.queueHead; e; e = e->next)
+                if (e == wanted)
+                    return true;
+            return false;
+        };
+        region.failed = !queued(region.first) || (region.second && !queued(region.second)) ||
+                        !integrateRegion(doc, region.first, region.second, region.from, region.to);
+    }
     program.driver = previousDriver;
     out.surface = previous;
 }
@@ -118,6 +176,7 @@ int cmdRender(int argc, char** argv, std::FILE* /*out*/, std::FILE* err)
     int width = RENDER_DEFAULT_WIDTH, height = RENDER_DEFAULT_HEIGHT;
     std::string setupPath, docPath, outPath;
     std::vector<std::string> equations;
+    RegionRequest region;
     bool haveOut = false;
     for (int i = 0; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -146,6 +205,17 @@ int cmdRender(int argc, char** argv, std::FILE* /*out*/, std::FILE* err)
                 return 2;
             }
             equations.push_back(argv[++i]);
+        } else if (arg == "--integrate") {
+            if (!hasValue) {
+                std::fputs(RENDER_USAGE, err);
+                return 2;
+            }
+            const std::string text = argv[++i];
+            if (!parseRegion(text, region)) {
+                std::fprintf(err, "quorvex-cli render: bad region \"%s\": expected FROM,TO or FROM,TO,LOWER\n",
+                             text.c_str());
+                return 1;
+            }
         } else if (arg == "-o") {
             if (!hasValue) {
                 std::fputs(RENDER_USAGE, err);
@@ -219,6 +289,10 @@ int cmdRender(int argc, char** argv, std::FILE* /*out*/, std::FILE* err)
     }
     // Lines given on the command line join the queue after the document's, as typed lines do; one
     // that does not parse has shown its message and stops the render.
+    if (region.wanted && (equations.empty() || region.lower > int(equations.size()))) {
+        std::fprintf(err, "quorvex-cli render: --integrate needs the --eq lines it names\n");
+        return 1;
+    }
     for (const std::string& line : equations) {
         const GridSetup& g = doc->grid;
         GridRanges ranges{g.xMin, g.xMax, g.yMin, g.yMax};
@@ -230,6 +304,11 @@ int cmdRender(int argc, char** argv, std::FILE* /*out*/, std::FILE* err)
             std::fprintf(err, "quorvex-cli render: cannot graph \"%s\"\n", line.c_str());
             return 1;
         }
+        const int number = int(&line - equations.data()) + 1;
+        if (number == 1)
+            region.first = doc->queueHead;
+        if (number == region.lower)
+            region.second = doc->queueHead;
     }
 
     const std::string partial = partialPathOf(outPath);
@@ -237,7 +316,7 @@ int cmdRender(int argc, char** argv, std::FILE* /*out*/, std::FILE* err)
     bool ok;
     if (svg) {
         RecordingSurface surface(width, height, rgb(255, 255, 255));
-        drawDocument(*doc, surface, width, height);
+        drawDocument(*doc, surface, width, height, region);
         ok = surface.writeSvg(partial);
         if (!ok) {
             std::error_code ec;
@@ -247,12 +326,18 @@ int cmdRender(int argc, char** argv, std::FILE* /*out*/, std::FILE* err)
     } else {
 #ifdef _WIN32
         ok = renderBitmapWithGdi(
-            width, height, [&](PlotSurface& surface) { drawDocument(*doc, surface, width, height); }, partial, error);
+            width, height, [&](PlotSurface& surface) { drawDocument(*doc, surface, width, height, region); }, partial, error);
         if (!ok)
             error = "cannot write " + outPath + (error.empty() ? "" : ": " + error);
 #else
         ok = false;
 #endif
+    }
+    // The integration has shown its message; no picture without the region asked for.
+    if (ok && region.failed) {
+        std::error_code ec;
+        std::filesystem::remove(partial, ec);
+        return 1;
     }
     if (ok)
         ok = moveIntoPlace(partial, outPath, error);

@@ -12,8 +12,10 @@ class PlotSurface;
 
 namespace qv::cli {
 
-// render [--size WIDTHxHEIGHT] [--setup INI] [DOC.gr] -o OUT; argv holds the arguments after
-// "render". Returns 0, 1 for a failure (message on err, no output file left) or 2 for bad usage.
+// render [--size WIDTHxHEIGHT] [--setup INI] [--eq LINE]... [--integrate FROM,TO[,LOWER]] [DOC.gr] -o OUT;
+// argv holds the arguments after "render". --integrate shades the region under the first --eq line
+// (down to the LOWER-th one). Returns 0, 1 for a failure (message on err, no output file left) or 2
+// for bad usage.
 int cmdRender(int argc, char** argv, std::FILE* out, std::FILE* err);
 
 constexpr int RENDER_MIN_SIZE = 32;

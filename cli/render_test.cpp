@@ -129,6 +129,38 @@ TEST_F(RenderTest, AFailedRenderKeepsAnEarlierOutput)
     EXPECT_EQ(slurp(out), before);
 }
 
+TEST_F(RenderTest, IntegratedRegionIsHatched)
+{
+    const std::string out = path("region.svg");
+    Result r = render({"--eq", "y=x^2/4", "--eq", "y=1", "--integrate", "-2,3,2", "-o", out});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    const std::string svg = slurp(out);
+    EXPECT_NE(svg.find("<pattern id=\"hatch"), std::string::npos);
+    EXPECT_NE(svg.find("M0,0 L8,8"), std::string::npos);
+
+    // The region is named after lines of the command line that exist, and must integrate.
+    struct Case {
+        std::vector<std::string> args;
+        const char* message;
+    };
+    const std::vector<Case> cases = {
+        {{"--eq", "y=x", "--integrate", "1", "-o", path("h.svg")}, "bad region"},
+        {{"--eq", "y=x", "--integrate", "1,2,0", "-o", path("h.svg")}, "bad region"},
+        {{"--eq", "y=x", "--integrate", "1,2,x", "-o", path("h.svg")}, "bad region"},
+        {{"--integrate", "1,2", "-o", path("h.svg")}, "needs the --eq lines"},
+        {{"--eq", "y=x", "--integrate", "1,2,2", "-o", path("h.svg")}, "needs the --eq lines"},
+        {{"--eq", "y=1/x", "--integrate", "-1,1.3", "-o", path("h.svg")}, "Discontinuity or cusp found"},
+        {{"--eq", "y<x", "--integrate", "0,1", "-o", path("h.svg")}, "Cannot integrate over this equation."},
+    };
+    for (const Case& c : cases) {
+        Result failed = render(c.args);
+        EXPECT_EQ(failed.rc, 1) << c.message;
+        EXPECT_NE(failed.err.find(c.message), std::string::npos) << failed.err;
+        EXPECT_FALSE(fs::exists(dir / "h.svg")) << c.message;
+        EXPECT_FALSE(fs::exists(dir / "h.svg.partial")) << c.message;
+    }
+}
+
 #ifdef _WIN32
 // The bitmap is drawn by GDI: the axes, grid lines and legend numbers must be where the mapping of a
 // -8 .. 8 grid on 640 x 480 puts them: graph area 2 .. 637 by 2 .. 477, y from -5.98 to 5.98, x = 0
@@ -184,6 +216,40 @@ TEST_F(RenderTest, BitmapDrawnByGdi)
     EXPECT_GT(legendPixels(399), 5);
     EXPECT_GT(legendPixels(161), 5);
     EXPECT_EQ(legendPixels(420), 0);
+}
+
+// GDI hatches the integrated region: y = 2 from x = 1 to 3 on the same grid covers columns 359 to 439
+// and rows 160 to 239; the hatch lies there in the curve's colour and nowhere beside it.
+TEST_F(RenderTest, BitmapOfAnIntegratedRegion)
+{
+    const std::string out = path("region.bmp");
+    Result r = render({"--eq", "y=2", "--integrate", "1,3", "-o", out});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    const std::string bmp = slurp(out);
+    ASSERT_GE(bmp.size(), 54u + 640u * 480u * 3u);
+    auto pixel = [&](int x, int y) {  // 0xRRGGBB
+        std::size_t at = 54 + std::size_t(479 - y) * 640 * 3 + std::size_t(x) * 3;
+        return unsigned(static_cast<unsigned char>(bmp[at + 2])) << 16 |
+               unsigned(static_cast<unsigned char>(bmp[at + 1])) << 8 | unsigned(static_cast<unsigned char>(bmp[at]));
+    };
+    // The colour of the line y = 2, left of the region: what is neither background nor grid there.
+    const unsigned back = 0x808080, grid = 0x00FF00;
+    unsigned curve = back;
+    for (int y = 155; y <= 165 && curve == back; ++y)
+        if (pixel(200, y) != back && pixel(200, y) != grid)
+            curve = pixel(200, y);
+    ASSERT_NE(curve, back);
+    auto count = [&](int left, int top, int right, int bottom) {
+        int n = 0;
+        for (int y = top; y <= bottom; ++y)
+            for (int x = left; x <= right; ++x)
+                n += pixel(x, y) == curve;
+        return n;
+    };
+    EXPECT_GT(count(362, 164, 436, 235), 300);
+    EXPECT_EQ(count(445, 164, 520, 235), 0);
+    EXPECT_EQ(count(280, 164, 354, 235), 0);
+    EXPECT_EQ(count(362, 244, 436, 300), 0);
 }
 #else
 TEST_F(RenderTest, BitmapsNeedTheWindowsBuild)
