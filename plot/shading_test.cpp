@@ -338,6 +338,49 @@ TEST_F(ShadingTest, PoleIsFoundWhereverTheWindowLies)
     expectHatchFollows([](double x, double y) { return truth(y > 1 / (x - 1) + 15); }, graphColour(1));
 }
 
+TEST_F(ShadingTest, RegionsOnLogarithmicPaper)
+{
+    struct Case {
+        const char* line;
+        std::uint16_t paper;
+        double xMin, xMax, yMin, yMax;
+        Oracle relation;
+    };
+    const std::vector<Case> cases = {
+        {"y<2^x", PAPER_LOG_Y, 0, 10, 1, 100000, [](double x, double y) { return truth(y < std::pow(2, x)); }},
+        {"y>x^2", PAPER_LOG_Y | PAPER_LOG_X, 0.1, 100, 0.001, 10000, [](double x, double y) { return truth(y > x * x); }},
+        {"y<10/x", PAPER_LOG_Y | PAPER_LOG_X, 0.1, 100, 0.001, 10000, [](double x, double y) { return truth(y < 10 / x); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        startAgain();
+        GridSetup& g = doc->grid;
+        g.paperFlags = static_cast<std::uint16_t>((g.paperFlags & ~PAPER_KIND_MASK) | c.paper);
+        layout(c.xMin, c.xMax, c.yMin, c.yMax);
+        g.refreshLogScale();
+        draw(c.line);
+        ASSERT_EQ(fills().size(), 1u);
+        const Coverage seen = expectHatchFollows(c.relation, graphColour(1));
+        EXPECT_GT(seen.inside, 20);
+        EXPECT_GT(seen.outside, 20);
+    }
+}
+
+TEST_F(ShadingTest, DomainOfAFunctionOfYLimitsItsRows)
+{
+    draw("x<y^3/4+y {-3,2}");
+    const GridSetup& g = doc->grid;
+    const Coverage seen = expectHatchFollows(
+        [](double x, double y) { return y >= -3 && y <= 2 ? truth(x < y * y * y / 4 + y) : FAILS; }, graphColour(1));
+    EXPECT_GT(seen.inside, 20);
+    // Rows beyond the domain stay clear even where the relation holds.
+    for (const Op* fill : fills())
+        for (DevicePoint p : fill->points) {
+            EXPECT_GE(p.y, g.worldToDevice(0, 2).y - 1);
+            EXPECT_LE(p.y, g.worldToDevice(0, -3).y + 1);
+        }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Stored curves, families and odd lists
 
