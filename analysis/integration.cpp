@@ -559,6 +559,12 @@ void redrawIntegration(GraphDoc& doc)
     const int n = integrationSegments(doc, a, b);
     std::uint16_t status = 0;
     const double area = integrate(*record.first, record.second, a, b, n, status);
+    // A printed page shows the region as it is on the screen; the record stays the screen's.
+    if (documentProgram().printing) {
+        if (status == 0)
+            shadeRegion(doc, *record.first, record.second, a, b, n);
+        return;
+    }
     if (status) {
         // A repaint is no moment for a message box; the region simply goes.
         record.clear();

@@ -599,6 +599,41 @@ TEST_F(IntegrationTest, RedrawShadesTheRegionAgainOnTheNewGrid)
     EXPECT_TRUE(fills().empty());
 }
 
+int g_dialogRefreshes = 0;
+void countRefresh(GraphDoc&) { ++g_dialogRefreshes; }
+
+TEST_F(IntegrationTest, DialogIsRefreshedWhenTheRegionChanges)
+{
+    g_dialogRefreshes = 0;
+    registerIntegrateDialogRefresh(countRefresh);
+    Equation* square = draw("y=x^2");
+    Equation* pole = draw("y=1/x");
+    ASSERT_TRUE(integrateRegion(*doc, square, nullptr, 0, 1));
+    EXPECT_EQ(g_dialogRefreshes, 1);
+    EXPECT_FALSE(integrateRegion(*doc, pole, nullptr, -1, 1));
+    EXPECT_EQ(g_dialogRefreshes, 1);
+    redrawIntegration(*doc);
+    EXPECT_EQ(g_dialogRefreshes, 2);
+    registerIntegrateDialogRefresh(nullptr);
+}
+
+TEST_F(IntegrationTest, PrintingDrawsTheRegionButKeepsTheScreensRecord)
+{
+    layout(-8, 8, -6, 6);
+    Equation* line = draw("y=2");
+    ASSERT_TRUE(integrateRegion(*doc, line, nullptr, 1, 3));
+    const IntegrationRecord screen = doc->integration;
+    // The page has a grid of its own.
+    layout(-16, 16, -12, 12);
+    documentProgram().printing = true;
+    mark = surface->ops().size();
+    redrawIntegration(*doc);
+    documentProgram().printing = false;
+    EXPECT_EQ(fills().size(), 1u);
+    EXPECT_EQ(doc->integration.shaded, screen.shaded);
+    EXPECT_EQ(doc->integration.first, line);
+}
+
 TEST_F(IntegrationTest, IntegratingLeavesTheVariablesAsTheyWere)
 {
     Equation* e = add("y=x*b {b: 7}");
