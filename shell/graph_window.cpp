@@ -9,6 +9,7 @@
 #include "plot/graphing_driver.h"
 #include "plot/grid_draw.h"
 #include "plot/point_list.h"
+#include "dialogs.h"
 #include "shell.h"
 
 namespace shell {
@@ -226,6 +227,14 @@ LRESULT CALLBACK graphWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         break;
     case WM_LBUTTONUP:
         graphButtonUp(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        break;
+    case WM_LBUTTONDBLCLK:
+        // A double click on an annotation opens the Annotate dialog with it.
+        if (doc && isIdle() && g_shell.toolMode == 0) {
+            const int index = qv::annotationAt(*doc, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+            if (index >= 0)
+                openAnnotateDialog(*doc, index);
+        }
         break;
     case WM_RBUTTONDOWN:
         graphRightButtonDown(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));

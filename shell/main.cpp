@@ -18,6 +18,7 @@
 #include "plot/graphing_driver.h"
 #include "plot/point_list.h"
 #include "resource.h"
+#include "dialogs.h"
 #include "shell.h"
 
 namespace shell {
@@ -170,6 +171,10 @@ int messageLoop()
             continue;
         if (g_shell.commandBar && IsDialogMessageA(g_shell.commandBar, &msg))
             continue;
+        if (g_shell.variablesPanel && IsDialogMessageA(g_shell.variablesPanel, &msg))
+            continue;
+        if (g_shell.integrateDialog && IsDialogMessageA(g_shell.integrateDialog, &msg))
+            continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
@@ -261,7 +266,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show)
     if (!openCommandLine(raw) || !program.current)
         replaceDocument(program.current ? program.current : qv::createFromSetup());
     if (program.current)
-        program.current->grid.checkLogRange();
+        program.current->grid.checkLogRange(gridRangeDialog);
     updateTitle();
     refreshCheckMarks();
 
@@ -280,6 +285,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show)
 
     // 11. The loop.
     int code = messageLoop();
+    for (HWND modeless : {g_shell.variablesPanel, g_shell.integrateDialog})
+        if (modeless)
+            DestroyWindow(modeless);
     qv::forgetRangeSnapshots();
     qv::freeDocument(program.current);
     qv::freeDocument(program.setupDoc);

@@ -19,6 +19,7 @@
 #include "plot/graphing_driver.h"
 #include "plot/point_list.h"
 #include "resource.h"
+#include "dialogs.h"
 #include "shell.h"
 
 namespace shell {
@@ -118,15 +119,19 @@ void updateMenuState()
     enable(CM_COPYEQUATIONS, queue);
     enable(CM_COPYTABLES, tablesOn());
     enable(CM_EDITUNDO, qv::canUndo());
-    // The Grid Range dialog is still to come: the command works on a selection only.
-    enable(CM_GRIDRANGE, hasSelection());
+    for (UINT id : {CM_GRAPHPAPER, CM_SCALE, CM_THETARANGE, CM_COLORS, CM_FONTS, CM_FINENESS, CM_HELPABOUT})
+        enable(id, settingsDialogAvailable(id));
+    for (UINT id : {CM_LEGENDS, CM_TITLE, CM_ANNOTATE, CM_SETTINGS, CM_TABLEOPTIONS, CM_VARIABLES, CM_INTOPTIONS})
+        enable(id, toolDialogAvailable(id));
+    enable(CM_EVALUATE, queue && toolDialogAvailable(CM_EVALUATE));
+    enable(CM_GRIDRANGE, hasSelection() || settingsDialogAvailable(CM_GRIDRANGE));
     enable(CM_SETDOMAIN, domainToolApplies());
     enable(CM_INITIALVALUE, qv::initialValueCount(fieldText()) != 0);
     const bool onScreen = doc && doc->onScreen > 0;
     enable(CM_DERIVATIVE, doc && derivativeApplies(*doc));
     enable(CM_TANGENT, onScreen && !doc->grid.logX() && !doc->grid.logY());
-    // The Integrate curve dialog is still to come: the command works with the mouse option only.
-    enable(CM_INTEGRATE, onScreen && (qv::programOptions().intflags & qv::INT_MOUSE));
+    enable(CM_INTEGRATE, onScreen && ((qv::programOptions().intflags & qv::INT_MOUSE) || toolDialogAvailable(CM_INTEGRATE)));
+    enable(CM_CRITICAL, onScreen && toolDialogAvailable(CM_CRITICAL));
 }
 
 std::string windowsLineText(const std::vector<std::string>& lines)
@@ -336,14 +341,20 @@ void handleCommand(int id, int high)
     case CM_INTEGRATE:
         if (options.intflags & qv::INT_MOUSE)
             startIntegrationTool();
+        else
+            toolDialogCommand(*doc, id);
         break;
     case CM_GRIDRANGE:
         if (hasSelection())
             PostMessageA(g_shell.commandBar, WM_COMMAND, TB_ZOOMIN, 0);
+        else
+            settingsDialogCommand(*doc, id);
         break;
     case CM_SCALE:
         if (high == TB_ZOOMIN || high == TB_ZOOMOUT)
             zoomByDefault(*doc, high == TB_ZOOMOUT);
+        else
+            settingsDialogCommand(*doc, id);
         break;
     case CM_SHOWLABELS:
         doc->showLabels = !doc->showLabels;
@@ -376,6 +387,9 @@ void handleCommand(int id, int high)
             UpdateWindow(g_shell.graph);
         qv::redrawNewest(*doc, doc->count);
         break;
+    default:
+        if (!settingsDialogCommand(*doc, id))
+            toolDialogCommand(*doc, id);
     }
 }
 
@@ -486,7 +500,7 @@ bool openDocumentFile(const std::string& path, bool first)
         return false;
     }
     replaceDocument(doc);
-    doc->grid.checkLogRange();
+    doc->grid.checkLogRange(gridRangeDialog);
     if (doc->count > 0 && qv::programOptions().autoredraw)
         PostMessageA(g_shell.main, WM_COMMAND, CM_REDRAW_ALL_POSTED, 0);
     return true;

@@ -19,6 +19,7 @@
 #include "plot/colours.h"
 #include "plot/curve_snap.h"
 #include "plot/grid_setup.h"
+#include "dialogs.h"
 #include "resource.h"
 #include "shell.h"
 
@@ -149,6 +150,8 @@ void pressToolbarButton(int command, bool pressed)
 
 HCURSOR toolCursor()
 {
+    if (g_shell.toolMode == TOOL_ANNOTATION)
+        return g_shell.cursors[0];
     const bool blackPaper = qv::colourOf(qv::COLOUR_BACK) == 0;
     return g_shell.cursors[blackPaper ? 1 : 2];
 }
@@ -530,7 +533,7 @@ void graphPointerMove(int x, int y)
         setStatusText(text, qv::MESSAGE_INFORMATION);
         return;
     }
-    if (g_shell.toolMode == TOOL_DOMAIN || g_shell.toolMode == TOOL_INITIAL_VALUE ||
+    if (g_shell.toolMode == TOOL_DOMAIN || g_shell.toolMode == TOOL_INITIAL_VALUE || g_shell.toolMode == TOOL_ANNOTATION ||
         g_shell.toolMode == TOOL_SYSTEM_VALUES) {
         setStatusText(qv::pointReadout(*doc, x, y, nullptr), qv::MESSAGE_INFORMATION);
         return;
@@ -589,6 +592,17 @@ void graphButtonUp(int x, int y)
         endTool();
         return;
     }
+    if (doc && g_shell.toolMode == TOOL_ANNOTATION) {
+        endTool();
+        const int index = doc->currentAnnotation;
+        if (index >= 0 && index < int(doc->annotations.size())) {
+            doc->annotations[std::size_t(index)].x = doc->grid.deviceToWorldX(x);
+            doc->annotations[std::size_t(index)].y = doc->grid.deviceToWorldY(y);
+            doc->modified = true;
+            doc->pending |= qv::PENDING_REPAINT;
+        }
+        return;
+    }
     if (doc && g_shell.toolMode == TOOL_TANGENT) {
         const qv::CurveSnap snap =
             qv::snapToCurve(*doc, qv::DevicePoint{std::int16_t(x), std::int16_t(y)}, qv::SnapFilter::AnyCurve);
@@ -613,8 +627,10 @@ void graphButtonUp(int x, int y)
         eraseSelection(*doc);
         endTool();
         g_integrand = nullptr;
-        if (first && !region.empty())
-            qv::integrateRegion(*doc, first, second, g.deviceToWorldX(region.left), g.deviceToWorldX(region.right));
+        if (first && !region.empty() &&
+            qv::integrateRegion(*doc, first, second, g.deviceToWorldX(region.left), g.deviceToWorldX(region.right)) &&
+            (qv::programOptions().intflags & qv::INT_SHOW_DIALOG))
+            showIntegrateCurveDialog(*doc);
         return;
     }
     if (g_shell.toolMode == TOOL_DOMAIN || g_shell.toolMode == TOOL_INTEGRATE || g_shell.toolMode == TOOL_TANGENT) {
@@ -674,6 +690,16 @@ void startTangentTool()
         return;
     startTool(IDS_PROMPT_TANGENT, TOOL_TANGENT, CM_TANGENT);
     followPointer(*doc, pointerInGraph());
+}
+
+void startAnnotationPlacement()
+{
+    qv::GraphDoc* doc = currentDoc();
+    if (!doc || !isIdle() || g_shell.toolMode != 0 || !g_shell.graph || doc->currentAnnotation < 0)
+        return;
+    startTool(IDS_PROMPT_ANNOTATION, TOOL_ANNOTATION, 0);
+    const POINT p = pointerInGraph();
+    setStatusText(qv::pointReadout(*doc, p.x, p.y, nullptr), qv::MESSAGE_INFORMATION);
 }
 
 void startIntegrationTool()

@@ -33,6 +33,7 @@ constexpr int TOOL_COORDINATES = 2;  // the coordinate cursor
 constexpr int TOOL_INITIAL_VALUE = 4;
 constexpr int TOOL_INITIAL_SLOPE = 8;      // the second point, for the slope
 constexpr int TOOL_SYSTEM_VALUES = 128;    // further values of a system, at the first point's x
+constexpr int TOOL_ANNOTATION = 16;
 constexpr int TOOL_DOMAIN = 32;
 constexpr int TOOL_TANGENT = 256;
 constexpr int TOOL_INTEGRATE = 512;
@@ -70,6 +71,8 @@ struct Shell {
     std::string statusText;
     int statusCategory = 15;
     qv::GdiSurface* graphSurface = nullptr;  // over the graph window's own device context
+    HWND variablesPanel = nullptr;           // the modeless dialogs, while they are open
+    HWND integrateDialog = nullptr;
 };
 
 extern Shell g_shell;
@@ -117,6 +120,9 @@ bool domainToolApplies();
 void startDomainTool();
 void startInitialValueTool();
 void startTangentTool();
+// Places the document's current annotation (new or moved) where the user clicks; the graph is then
+// repainted with it.
+void startAnnotationPlacement();
 void startIntegrationTool();
 // Draws the active tool's selection, rubber line and markers again after the window was repainted.
 void repaintToolMarks();
