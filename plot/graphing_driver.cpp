@@ -12,6 +12,7 @@
 #include "platform/ui.h"
 #include "plot/cartesian.h"
 #include "plot/colours.h"
+#include "plot/ode.h"
 #include "plot/polar_parametric.h"
 
 namespace qv {
@@ -25,6 +26,8 @@ bool g_batchAborted = false;
 std::vector<Equation*> g_failed;
 // The stored curves of the family being drawn, so that a repaint during the computation shows them.
 PointBlock* g_familyBlock = nullptr;
+// The list the running curve is drawn into, when it is not the work list (the first curve of a system).
+const PointList* g_liveList = nullptr;
 InequalityShader g_shader = nullptr;
 ToolRecordsPainter g_toolPainter = nullptr;
 
@@ -39,6 +42,10 @@ std::array<Plotter, 256>& plotters()
     static std::array<Plotter, 256> table = [] {
         std::array<Plotter, 256> t{};
         t[static_cast<std::uint8_t>(GraphKind::Cartesian)] = plotCartesian;
+        t[static_cast<std::uint8_t>(GraphKind::Ode)] = plotOde;
+        t[static_cast<std::uint8_t>(GraphKind::OdePhase)] = plotOde;
+        t[static_cast<std::uint8_t>(GraphKind::OdeSystem)] = plotOde;
+        t[static_cast<std::uint8_t>(GraphKind::OdeSystemPhase)] = plotOde;
         t[static_cast<std::uint8_t>(GraphKind::Polar)] = plotPolar;
         t[static_cast<std::uint8_t>(GraphKind::Parametric)] = plotParametric;
         t[static_cast<std::uint8_t>(GraphKind::ParametricPoint)] = plotPoint;
@@ -90,6 +97,100 @@ void showNotFinished(const Equation& eq)
     char text[64];
     std::snprintf(text, sizeof text, "graph type not finished yet: %x", unsigned(eq.flags & 0xFF00));
     userInterface().messageBox(text);
+}
+
+// The curves of a system of differential equations, computed together: the first, drawn as it is
+// computed, into a stored block of WORK_LIST_ENTRIES; the middle ones into blocks of
+// SYSTEM_MIDDLE_ENTRIES; the last into the work list. Afterwards each further curve is drawn in its
+// own colour and joined to the first, which becomes the equation's stored list.
+constexpr int SYSTEM_MIDDLE_ENTRIES = 2000;
+
+int graphSystem(GraphDoc& doc, Equation& eq, Plotter plotter, bool& outOfMemory)
+{
+    const GridSetup& grid = doc.grid;
+    const int curves = std::clamp<int>(eq.order, 1, ODE_MAX_COMPONENTS);
+    PointBlock* blocks[ODE_MAX_COMPONENTS] = {};
+    PointList lists[ODE_MAX_COMPONENTS];
+    PointList* views[ODE_MAX_COMPONENTS] = {};
+    auto freeBlocks = [&] {
+        for (PointBlock*& b : blocks) {
+            if (b && b->locks > 0)
+                unlockBlock(b);
+            b = freeBlock(b);
+        }
+    };
+    for (int i = 0; i < curves; ++i) {
+        if (i == curves - 1 && i > 0) {
+            views[i] = &workPointList();
+            continue;
+        }
+        const int entries = i == 0 ? WORK_LIST_ENTRIES : SYSTEM_MIDDLE_ENTRIES;
+        blocks[i] = allocBlock(std::size_t(entries));
+        std::uint8_t* data = blocks[i] ? lockBlock(blocks[i]) : nullptr;
+        if (!data) {
+            freeBlocks();
+            outOfMemory = true;
+            userInterface().messageBox(MSG_NO_MEMORY);
+            return PLOT_DONE;
+        }
+        lists[i] = PointList{data, std::size_t(entries)};
+        resetPointList(lists[i], entries);
+        views[i] = &lists[i];
+    }
+
+    setOdeCurveLists(views, curves);
+    g_liveList = views[0];
+    const int result = plotter(doc, eq, eq.tree[1]);
+    g_liveList = nullptr;
+    setOdeCurveLists(nullptr, 0);
+    if (result != PLOT_DONE) {
+        freeBlocks();
+        return result;
+    }
+
+    for (int i = 0; i < curves; ++i) {
+        appendPoint(grid, POINT_END, *views[i]);
+        // A curve that never entered the window still ends its list, so that the join has a marker to
+        // turn into the colour break.
+        if (views[i]->count() == 0) {
+            views[i]->setEntry(0, POINT_END);
+            views[i]->setCount(1);
+        }
+    }
+    releaseCurvePen();
+    if (!(eq.flags & eqflag::Dots))
+        paintRunEnds(*views[0], eq.colour[0]);
+    unlockBlock(blocks[0]);
+    for (int i = 1; i < curves; ++i) {
+        drawPointList(*views[i], eq.flags, eq.colour[i], wideLines(), background());
+        if (!outOfMemory) {
+            if (PointBlock* joined = joinPointLists(blocks[0], *views[i], eq.colour[i]))
+                blocks[0] = joined;
+            else
+                outOfMemory = true;
+        }
+    }
+    PointBlock* first = blocks[0];
+    blocks[0] = nullptr;
+    freeBlocks();
+    resetPointList(workPointList(), WORK_LIST_ENTRIES);
+    if (outOfMemory) {
+        freeBlock(first);
+        userInterface().messageBox(MSG_NO_MEMORY);
+        return PLOT_DONE;
+    }
+    std::uint16_t count = 0;
+    {
+        LockedPointList stored(first);
+        count = stored.valid() ? stored.list.count() : 0;
+    }
+    if (count < 2) {
+        freeBlock(first);
+        return PLOT_DONE;
+    }
+    eq.points = first;
+    eq.pointCount = count;
+    return PLOT_DONE;
 }
 
 // Whether the draw state is one of the running ones, repaint bit aside.
@@ -178,6 +279,7 @@ void Driver::graphEquation(GraphDoc& doc, Equation& eq)
     const bool tables = tablesPrinted();
     const bool dots = (eq.flags & eqflag::Dots) != 0;
     const bool twoBranches = (eq.flags & eqflag::TwoBranches) != 0;
+    const bool system = eq.kind() == GraphKind::OdeSystem;
     const GridSetup& grid = doc.grid;
     bool first = true;
     bool outOfMemory = false;
@@ -190,6 +292,12 @@ void Driver::graphEquation(GraphDoc& doc, Equation& eq)
             g_variables.set('a', a);
         if (tables)
             startTable(eq, family ? (first ? 2 : 1) : 0, a);
+        if (system) {
+            result = graphSystem(doc, eq, plotter, outOfMemory);
+            if (tables && result == PLOT_DONE)
+                endTable(eq);
+            break;
+        }
         result = plotter(doc, eq, eq.tree[1]);
         if (result != PLOT_DONE)
             break;
@@ -309,7 +417,7 @@ void repaintPartialCurve(GraphDoc& doc, Equation& eq)
     // Stored family curves release the pen; the running curve needs it back.
     selectCurvePen(eq.colour[0], wideLines());
     out.keepCurvePen = true;
-    const PointList& work = workPointList();
+    const PointList& work = g_liveList ? *g_liveList : workPointList();
     drawPointList(work, eq.flags, eq.colour[0], wideLines(), background());
     out.keepCurvePen = false;
     const int n = work.count();
