@@ -157,6 +157,25 @@ TEST_F(CurvePlotterTest, CircleClosesAndHalfATurnDrawsTheUpperHalf)
     EXPECT_FALSE(colouredNear(deviceOf(g, 0, -3), graphColour(half->colour[0]), 3));
 }
 
+TEST_F(CurvePlotterTest, DrawnWithDotsEveryPointIsADotAndNothingJoinsThem)
+{
+    programOptions().drawdots = true;
+    for (const char* line : {"r=5", "x=4cos(t); y=4sin(t) {0, 2p}"}) {
+        SCOPED_TRACE(line);
+        surface = std::make_unique<RecordingSurface>(640, 480, kBackground);
+        curveOutput().surface = surface.get();
+        Equation* e = draw(line);
+        ASSERT_TRUE(e->flags & eqflag::Dots);
+        const std::vector<DevicePoint> plain = plainPoints(entries(*e));
+        ASSERT_GT(plain.size(), 30u);
+        const Colour c = graphColour(e->colour[0]);
+        for (DevicePoint p : plain)
+            EXPECT_EQ(surface->pixel(p.x, p.y), c) << p.x << "," << p.y;
+        // About one pixel a dot; a drawn line would colour every pixel along the circle.
+        EXPECT_LT(surface->countPixels(c), int(plain.size()) * 2);
+    }
+}
+
 TEST_F(CurvePlotterTest, SpiralLeavingAndReenteringStartsEachRunAtTheEdge)
 {
     // r = theta/3 leaves the window through its top and bottom and comes back at its sides.
