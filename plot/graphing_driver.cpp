@@ -14,6 +14,7 @@
 #include "plot/colours.h"
 #include "plot/ode.h"
 #include "plot/polar_parametric.h"
+#include "plot/shading.h"
 
 namespace qv {
 
@@ -28,7 +29,7 @@ std::vector<Equation*> g_failed;
 PointBlock* g_familyBlock = nullptr;
 // The list the running curve is drawn into, when it is not the work list (the first curve of a system).
 const PointList* g_liveList = nullptr;
-InequalityShader g_shader = nullptr;
+InequalityShader g_shader = shadeInequality;
 ToolRecordsPainter g_toolPainter = nullptr;
 
 void shadeIfInequality(GraphDoc& doc, Equation& eq, const PointList& boundary)
