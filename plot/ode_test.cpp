@@ -316,6 +316,24 @@ TEST_F(OdeTest, SystemDrawsOneCurvePerComponentInItsOwnColour)
     expectCurveFollows([](double t) { return 1 + 2 * std::sin(t); }, three->colour[2], -7.9, 7.9);
 }
 
+TEST_F(OdeTest, SystemWithoutMemoryForItsListsStaysQueuedUndrawn)
+{
+    const std::size_t limit = blockMemoryLimit();
+    setBlockMemoryLimit(blockMemoryInUse() + blockBytes(100));
+    Equation* e = draw("dx=y; dy=-x {0, 1, 0}");
+    setBlockMemoryLimit(limit);
+    EXPECT_TRUE(ui.showed(MSG_NO_MEMORY, 0));
+    EXPECT_EQ(e->points, nullptr);
+    EXPECT_FALSE(e->flags & eqflag::OnGrid);
+    EXPECT_EQ(doc->count, 1);
+    EXPECT_EQ(doc->onScreen, 0);
+
+    // With memory again it is drawn.
+    redrawNewest(*doc, 1);
+    EXPECT_NE(e->points, nullptr);
+    expectCurveFollows([](double t) { return -std::sin(t); }, e->colour[1], -7.9, 7.9);
+}
+
 TEST_F(OdeTest, PhasePlotsDrawTheOrbit)
 {
     Equation* system = draw("dx=y; dy=-x {0, 1, 0} {v: x, y}");
@@ -331,6 +349,15 @@ TEST_F(OdeTest, PhasePlotsDrawTheOrbit)
         EXPECT_TRUE(colouredNear(doc->grid.worldToDevice(2 * std::sin(a), 2 * std::cos(a)),
                                  graphColour(single->colour[0]), 2))
             << a;
+
+    // Half an orbit: the domain of t limits it, and the state is carried there from t = -10.
+    Equation* half = draw("d2x=-x {t: 0, 3.14159} {-10, 0, 2} {v: x, dx}");
+    auto x = [](double t) { return 2 * std::sin(t + 10); };
+    auto dx = [](double t) { return 2 * std::cos(t + 10); };
+    expectPointsOn(*half, x, dx, 0, kPi);
+    for (double t : {0.2, kPi / 2, 3.0})
+        EXPECT_TRUE(colouredNear(doc->grid.worldToDevice(x(t), dx(t)), graphColour(half->colour[0]), 2)) << t;
+    EXPECT_FALSE(colouredNear(doc->grid.worldToDevice(x(4.7), dx(4.7)), graphColour(half->colour[0]), 3));
 }
 
 TEST_F(OdeTest, CurveLeavingAndReenteringTheWindowReachesBothEdges)
