@@ -81,8 +81,9 @@ struct Integration {
 
 // Whether the point at x passes the discontinuity test: d the newest first difference, p the last
 // one that was not zero (a spike sampled evenly on both sides has a zero difference across its top,
-// which must not hide the change of sign). A change of sign with a jump larger than the limit is looked at again with twice the
-// segments over the last two, as long as fewer than REFINE_SEGMENT_LIMIT segments are in use.
+// which must not hide the change of sign). A change of sign with a jump larger than the limit is
+// looked at again with twice the segments over the last two, as long as fewer than
+// REFINE_SEGMENT_LIMIT segments are in use.
 bool passesTest(Integration& in, double d, double p, double x, double h, double jumpLimit, int n)
 {
     const bool signChange = (d > 0 && p < 0) || (d < 0 && p > 0);

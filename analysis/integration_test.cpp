@@ -173,7 +173,8 @@ TEST_F(IntegrationTest, ASteepButContinuousPeakPassesAfterACloserLook)
 TEST_F(IntegrationTest, OnlySingleGraphFunctionsOfXIntegrate)
 {
     Equation* plain = add("y=x");
-    for (const char* line : {"y<x^2", "y>=x", "x=y^3/4+y-2", "y^2=x", "y=a*x {a: 1,3,1}", "x=t; y=t^2 {t: 0, 1, 0.1}"}) {
+    for (const char* line :
+         {"y<x^2", "y>=x", "x=y^3/4+y-2", "y^2=x", "y=a*x {a: 1,3,1}", "x=t; y=t^2 {t: 0, 1, 0.1}"}) {
         SCOPED_TRACE(line);
         Equation* e = add(line);
         std::uint16_t status = 0;

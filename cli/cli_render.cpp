@@ -326,7 +326,8 @@ int cmdRender(int argc, char** argv, std::FILE* /*out*/, std::FILE* err)
     } else {
 #ifdef _WIN32
         ok = renderBitmapWithGdi(
-            width, height, [&](PlotSurface& surface) { drawDocument(*doc, surface, width, height, region); }, partial, error);
+            width, height, [&](PlotSurface& surface) { drawDocument(*doc, surface, width, height, region); }, partial,
+            error);
         if (!ok)
             error = "cannot write " + outPath + (error.empty() ? "" : ": " + error);
 #else
