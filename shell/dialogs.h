@@ -14,6 +14,13 @@ bool settingsDialogCommand(qv::GraphDoc& doc, int id);
 bool settingsDialogAvailable(int id);
 // Grid Range opened because logarithmic paper cannot show the range: true when the user gave one.
 bool gridRangeDialog(qv::GridSetup& grid);
+// The same dialogs as the Options Panel opens them: true when the user pressed OK; what changed is
+// marked in doc.pending.
+bool openGridRangeDialog(qv::GraphDoc& doc);
+bool openScaleDialog(qv::GraphDoc& doc);
+bool openGraphPaperDialog(qv::GraphDoc& doc);
+bool openThetaRangeDialog(qv::GraphDoc& doc);
+bool openFinenessDialog(qv::GraphDoc& doc);
 
 // dialogs_tools.cpp: Axis Legends, Graph Labels, Annotate, Options Panel, Point Tables Options,
 // Integration Options, Point Evaluate, Find Critical Points, the Variables panel and the Integrate

@@ -1,10 +1,876 @@
-// Filled in by the work on these dialogs: until then no command has a dialog here.
+// The settings dialogs: Grid Range, Scale Graph, Graph Paper with Log Paper Options, Theta Range and
+// Fineness Control. Each is modal over the window that opened it and centred over the main window;
+// an invalid field is selected and keeps its dialog open.
+#include <windows.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+
 #include "dialogs.h"
+#include "dialogs_settings_ids.h"
+#include "doc/graph_doc.h"
+#include "expr/number_format.h"
+#include "expr/parser.h"
+#include "plot/grid_setup.h"
+#include "resource.h"
+#include "shell.h"
 
 namespace shell {
 
-bool settingsDialogCommand(qv::GraphDoc&, int) { return false; }
-bool settingsDialogAvailable(int) { return false; }
-bool gridRangeDialog(qv::GridSetup&) { return false; }
+namespace {
+
+constexpr int RANGE_FIELD_LIMIT = 11;
+constexpr int SCALE_FIELD_LIMIT = 8;
+constexpr std::size_t DEFAULT_SCALE_LIMIT = 7;  // the default zoom factor's room
+constexpr int THETA_FIELD_LIMIT = 8;
+constexpr int BASE_FIELD_LIMIT = 8;
+constexpr int FINENESS_FIELD_LIMIT = 6;
+constexpr int FIELD_BUFFER = 64;
+
+constexpr double THETA_PI = 3.1415926536;
+constexpr double RADIANS_PER_DEGREE = 0.01745329252;
+constexpr double NATURAL_BASE = 2.718281828;
+constexpr double DECIMAL_BASE = 10;
+constexpr char DEFAULT_TSTOP_TEXT[] = "6.2831853072";
+
+// The fineness bar: position = ln(f) * scale + centre, from 1 to 100.
+constexpr int FINENESS_BAR_MIN = 1;
+constexpr int FINENESS_BAR_MAX = 100;
+constexpr double FINENESS_BAR_CENTRE = 50;
+constexpr double FINENESS_BAR_SCALE = 30;
+constexpr int FINENESS_BAR_PAGE = 10;
+
+constexpr char MESSAGE_CAPTION[] = "Quorvex";
+
+// A dialog opened from another dialog (the Options Panel) belongs to that one, so that the panel
+// cannot be used while it is open.
+HWND dialogOwner()
+{
+    HWND active = GetActiveWindow();
+    if (active && IsWindowEnabled(active) && active != g_shell.main) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(active, &process);
+        if (process == GetCurrentProcessId())
+            return active;
+    }
+    return g_shell.main;
+}
+
+void centreOverMain(HWND dialog)
+{
+    RECT owner, own;
+    GetWindowRect(g_shell.main, &owner);
+    GetWindowRect(dialog, &own);
+    const int x = owner.left + ((owner.right - owner.left) - (own.right - own.left)) / 2;
+    const int y = owner.top + ((owner.bottom - owner.top) - (own.bottom - own.top)) / 2;
+    SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
+// The dialog procedures keep their state in DWLP_USER, set from the creation parameter.
+template <typename State>
+State& stateOf(HWND dialog)
+{
+    return *reinterpret_cast<State*>(GetWindowLongPtrA(dialog, DWLP_USER));
+}
+
+// Controls can report before the state is attached; those reports are not acted on.
+bool hasState(HWND dialog) { return GetWindowLongPtrA(dialog, DWLP_USER) != 0; }
+
+// The numbers put into the fields of the open dialog, with the text they were shown as: the short
+// form in a field stands for the exact value as long as the user leaves it as it is, so that OK on
+// an untouched field changes nothing.
+struct ShownNumber {
+    std::string text;
+    double value;
+};
+std::map<HWND, ShownNumber> g_shownNumbers;
+
+template <typename State>
+bool runDialog(int templateId, DLGPROC procedure, State& state)
+{
+    const bool ok = DialogBoxParamA(g_shell.instance, MAKEINTRESOURCEA(templateId), dialogOwner(), procedure,
+                                    reinterpret_cast<LPARAM>(&state)) == IDOK;
+    g_shownNumbers.clear();
+    return ok;
+}
+
+std::string fieldText(HWND dialog, int id)
+{
+    char text[FIELD_BUFFER] = "";
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text;
+}
+
+bool isBlank(const std::string& text) { return text.find_first_not_of(" \t") == std::string::npos; }
+
+void selectField(HWND dialog, int id)
+{
+    HWND field = GetDlgItem(dialog, id);
+    SetFocus(field);
+    SendMessageA(field, EM_SETSEL, 0, -1);
+}
+
+// Reads a field as a constant expression; false for text that does not evaluate or is blank.
+bool evaluateField(HWND dialog, int id, double& value)
+{
+    const std::string text = fieldText(dialog, id);
+    const auto shown = g_shownNumbers.find(GetDlgItem(dialog, id));
+    if (shown != g_shownNumbers.end() && shown->second.text == text) {
+        value = shown->second.value;
+        return true;
+    }
+    std::uint16_t status = 0;
+    value = qv::evaluateConstantText(text.c_str(), status);
+    return status == 0 && !isBlank(text) && std::isfinite(value);
+}
+
+// The same, selecting the field when it is invalid.
+bool readField(HWND dialog, int id, double& value)
+{
+    if (evaluateField(dialog, id, value))
+        return true;
+    selectField(dialog, id);
+    return false;
+}
+
+void putNumber(HWND dialog, int id, double value)
+{
+    const std::string text = std::isfinite(value) ? qv::formatMessage("%*", {value}) : "";
+    if (!text.empty())
+        g_shownNumbers[GetDlgItem(dialog, id)] = ShownNumber{text, value};
+    SetDlgItemTextA(dialog, id, text.c_str());
+}
+
+void limitField(HWND dialog, int id, int characters)
+{
+    SendDlgItemMessageA(dialog, id, EM_LIMITTEXT, characters, 0);
+}
+
+bool isChecked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+
+void showMessage(HWND owner, const char* text)
+{
+    MessageBoxA(owner, text, MESSAGE_CAPTION, MB_OK | MB_ICONEXCLAMATION);
+}
+
+// ---- Grid Range ----
+
+struct GridRangeState {
+    qv::GridSetup* grid = nullptr;
+};
+
+// The four fields, each with the completeSquare mode that computes its bound when it is left empty.
+struct RangeField {
+    int id;
+    int mode;
+    double qv::GridSetup::*bound;
+    bool yAxis;
+};
+constexpr RangeField RANGE_FIELDS[] = {
+    {IDC_GR_LEFT, 2, &qv::GridSetup::xMin, false},
+    {IDC_GR_RIGHT, 4, &qv::GridSetup::xMax, false},
+    {IDC_GR_BOTTOM, 3, &qv::GridSetup::yMin, true},
+    {IDC_GR_TOP, 1, &qv::GridSetup::yMax, true},
+};
+
+bool logarithmicAxis(const qv::GridSetup& grid, bool yAxis) { return yAxis ? grid.logY() : grid.logX(); }
+
+void showRange(HWND dialog, const qv::GridSetup& grid)
+{
+    for (const RangeField& f : RANGE_FIELDS)
+        putNumber(dialog, f.id, grid.*f.bound);
+}
+
+// The setup document's range, made whole the way a new grid would be, without touching the grid.
+void showDefaultRange(HWND dialog, const qv::GridSetup& grid)
+{
+    qv::GridSetup defaults = grid;
+    const qv::GraphDoc* setup = qv::documentProgram().setupDoc;
+    defaults.resetToDefaultRange(setup ? setup->grid : qv::GridSetup{});
+    showRange(dialog, defaults);
+}
+
+bool boundFits(const qv::GridSetup& grid, const RangeField& f, double value)
+{
+    return std::fabs(value) <= qv::BOUND_LIMIT && !(logarithmicAxis(grid, f.yAxis) && value < qv::LOG_MINIMUM);
+}
+
+// Reads the four fields into a copy of the grid and completes an empty one; false, with the dialog
+// told what is wrong, when the range cannot be taken.
+bool readRange(HWND dialog, qv::GridSetup& grid)
+{
+    const RangeField* empty = nullptr;
+    int emptyCount = 0;
+    for (const RangeField& f : RANGE_FIELDS) {
+        if (isBlank(fieldText(dialog, f.id))) {
+            if (!empty)
+                empty = &f;
+            ++emptyCount;
+            continue;
+        }
+        double value = 0;
+        if (!readField(dialog, f.id, value))
+            return false;
+        if (std::fabs(value) > qv::BOUND_LIMIT) {
+            selectField(dialog, f.id);
+            return false;
+        }
+        if (!boundFits(grid, f, value)) {
+            showMessage(dialog, qv::MSG_LOG_RANGE);
+            selectField(dialog, f.id);
+            return false;
+        }
+        grid.*f.bound = value;
+    }
+    if (emptyCount > 1 || (emptyCount == 1 && !isChecked(dialog, IDC_GR_AUTOSCALE))) {
+        selectField(dialog, empty->id);
+        return false;
+    }
+    // Equal limits leave no range to show: the second of the pair is the one to correct.
+    if ((!empty || empty->yAxis) && grid.xMin == grid.xMax) {
+        selectField(dialog, IDC_GR_RIGHT);
+        return false;
+    }
+    if ((!empty || !empty->yAxis) && grid.yMin == grid.yMax) {
+        selectField(dialog, IDC_GR_TOP);
+        return false;
+    }
+    if (empty) {
+        if (!empty->yAxis && grid.yMin > grid.yMax)
+            std::swap(grid.yMin, grid.yMax);
+        if (empty->yAxis && grid.xMin > grid.xMax)
+            std::swap(grid.xMin, grid.xMax);
+        if (grid.logX() || grid.logY())
+            grid.refreshLogScale();
+        grid.completeSquare(empty->mode);
+        const double computed = grid.*empty->bound;
+        const bool distinct = empty->yAxis ? grid.yMin != grid.yMax : grid.xMin != grid.xMax;
+        if (!std::isfinite(computed) || !distinct || !boundFits(grid, *empty, computed)) {
+            if (std::isfinite(computed) && logarithmicAxis(grid, empty->yAxis) && computed < qv::LOG_MINIMUM)
+                showMessage(dialog, qv::MSG_LOG_RANGE);
+            selectField(dialog, empty->id);
+            return false;
+        }
+    }
+    grid.normaliseRanges();
+    if (grid.logX() || grid.logY())
+        grid.refreshLogScale();
+    return true;
+}
+
+INT_PTR CALLBACK gridRangeProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG: {
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        const GridRangeState& state = *reinterpret_cast<const GridRangeState*>(lParam);
+        for (const RangeField& f : RANGE_FIELDS)
+            limitField(dialog, f.id, RANGE_FIELD_LIMIT);
+        showRange(dialog, *state.grid);
+        CheckDlgButton(dialog, IDC_GR_AUTOSCALE, BST_CHECKED);
+        centreOverMain(dialog);
+        return TRUE;
+    }
+    case WM_COMMAND:
+        if (!hasState(dialog))
+            return FALSE;
+        switch (LOWORD(wParam)) {
+        case IDOK: {
+            GridRangeState& state = stateOf<GridRangeState>(dialog);
+            qv::GridSetup trial = *state.grid;
+            if (readRange(dialog, trial)) {
+                *state.grid = trial;
+                EndDialog(dialog, IDOK);
+            }
+            return TRUE;
+        }
+        case IDCANCEL: EndDialog(dialog, IDCANCEL); return TRUE;
+        case IDC_GR_DEFAULTS: showDefaultRange(dialog, *stateOf<GridRangeState>(dialog).grid); return TRUE;
+        }
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+// ---- Scale Graph ----
+
+struct ScaleState {
+    double factor = 2;
+    bool out = false;
+    std::string text;
+};
+
+// The factor as the default zoom factor keeps it: the text as typed when it is a plain number that
+// fits, else the number written so that it does (an expression would otherwise read back as 0).
+std::string defaultScaleText(const std::string& typed, double factor)
+{
+    const char* begin = typed.c_str();
+    char* end = nullptr;
+    const double plain = std::strtod(begin, &end);
+    std::string rest = end ? end : "";
+    if (typed.size() <= DEFAULT_SCALE_LIMIT && end != begin && isBlank(rest) && plain == factor)
+        return typed;
+    for (int precision = 6; precision > 0; --precision) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.*g", precision, factor);
+        if (std::strlen(text) <= DEFAULT_SCALE_LIMIT && std::atof(text) > 1)
+            return text;
+    }
+    return qv::programOptions().defscale;
+}
+
+INT_PTR CALLBACK scaleProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        limitField(dialog, IDC_SC_FACTOR, SCALE_FIELD_LIMIT);
+        SetDlgItemTextA(dialog, IDC_SC_FACTOR, qv::programOptions().defscale.c_str());
+        CheckRadioButton(dialog, IDC_SC_ZOOMIN, IDC_SC_ZOOMOUT, IDC_SC_ZOOMIN);
+        centreOverMain(dialog);
+        return TRUE;
+    case WM_COMMAND:
+        if (!hasState(dialog))
+            return FALSE;
+        switch (LOWORD(wParam)) {
+        case IDOK: {
+            ScaleState& state = stateOf<ScaleState>(dialog);
+            double factor = 0;
+            if (!evaluateField(dialog, IDC_SC_FACTOR, factor) || !(factor > 1)) {
+                selectField(dialog, IDC_SC_FACTOR);
+                return TRUE;
+            }
+            state.factor = factor;
+            state.out = isChecked(dialog, IDC_SC_ZOOMOUT);
+            state.text = fieldText(dialog, IDC_SC_FACTOR);
+            EndDialog(dialog, IDOK);
+            return TRUE;
+        }
+        case IDCANCEL: EndDialog(dialog, IDCANCEL); return TRUE;
+        }
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+// ---- Log Paper Options ----
+
+struct LogOptionsState {
+    qv::GraphDoc* doc = nullptr;
+    bool ready = false;  // past filling in the fields: a change of the base field is the user's
+};
+
+INT_PTR CALLBACK logOptionsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG: {
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        const qv::GridSetup& grid = reinterpret_cast<const LogOptionsState*>(lParam)->doc->grid;
+        limitField(dialog, IDC_LO_OTHERBASE, BASE_FIELD_LIMIT);
+        int base = IDC_LO_OTHER;
+        if (grid.logBase == DECIMAL_BASE)
+            base = IDC_LO_BASE10;
+        else if (grid.logBase == NATURAL_BASE)
+            base = IDC_LO_NATURAL;
+        else
+            putNumber(dialog, IDC_LO_OTHERBASE, grid.logBase);
+        CheckRadioButton(dialog, IDC_LO_BASE10, IDC_LO_OTHER, base);
+        CheckRadioButton(dialog, IDC_LO_SEMILOG, IDC_LO_LOGLOG, grid.logLogChosen ? IDC_LO_LOGLOG : IDC_LO_SEMILOG);
+        reinterpret_cast<LogOptionsState*>(lParam)->ready = true;
+        centreOverMain(dialog);
+        return TRUE;
+    }
+    case WM_COMMAND:
+        if (!hasState(dialog))
+            return FALSE;
+        switch (LOWORD(wParam)) {
+        case IDC_LO_OTHERBASE:
+            // Typing a base chooses it.
+            if (HIWORD(wParam) == EN_CHANGE && stateOf<LogOptionsState>(dialog).ready)
+                CheckRadioButton(dialog, IDC_LO_BASE10, IDC_LO_OTHER, IDC_LO_OTHER);
+            return TRUE;
+        case IDOK: {
+            qv::GraphDoc& doc = *stateOf<LogOptionsState>(dialog).doc;
+            double base = DECIMAL_BASE;
+            if (isChecked(dialog, IDC_LO_NATURAL))
+                base = NATURAL_BASE;
+            else if (isChecked(dialog, IDC_LO_OTHER)) {
+                // A base of 1 has no logarithm to divide by: it would put every point at infinity.
+                if (!evaluateField(dialog, IDC_LO_OTHERBASE, base) || !(base > 0) || base == 1) {
+                    selectField(dialog, IDC_LO_OTHERBASE);
+                    return TRUE;
+                }
+            }
+            qv::GridSetup& grid = doc.grid;
+            grid.logLogChosen = isChecked(dialog, IDC_LO_LOGLOG) ? 1 : 0;
+            if (base != grid.logBase) {
+                grid.logBase = base;
+                grid.refreshLogScale();
+                doc.pending |= qv::PENDING_REPAINT;
+            }
+            EndDialog(dialog, IDOK);
+            return TRUE;
+        }
+        case IDCANCEL: EndDialog(dialog, IDCANCEL); return TRUE;
+        }
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+// ---- Graph Paper ----
+
+struct GraphPaperState {
+    qv::GraphDoc* doc = nullptr;
+};
+
+struct PaperChoice {
+    int id;
+    std::uint16_t flags;
+};
+constexpr PaperChoice PAPER_KINDS[] = {
+    {IDC_GP_RECTANGULAR, qv::PAPER_RECTANGULAR},
+    {IDC_GP_TRIG, qv::PAPER_TRIG},
+    {IDC_GP_POLAR, qv::PAPER_POLAR},
+    {IDC_GP_LOGARITHMIC, qv::PAPER_LOG_Y},
+};
+constexpr PaperChoice GRID_DETAILS[] = {
+    {IDC_GP_NOGRID, 0},
+    {IDC_GP_DOTS, qv::PAPER_DOTS},
+    {IDC_GP_GRIDLINES, qv::PAPER_GRID_LINES},
+    {IDC_GP_SOLIDGRID, qv::PAPER_SOLID_GRID},
+};
+constexpr PaperChoice DECORATIONS[] = {
+    {IDC_GP_BORDER, qv::PAPER_BORDER},
+    {IDC_GP_AXES, qv::PAPER_AXES},
+    {IDC_GP_ARROWS, qv::PAPER_ARROWS},
+    {IDC_GP_AXISNAMES, qv::PAPER_AXIS_NAMES},
+};
+constexpr int PICTURE_COUNT = 8;  // one beside each paper kind, then each grid detail
+
+// The radio button a picture stands beside.
+int radioOfPicture(int picture)
+{
+    const int index = picture - IDC_GP_PICTURE_FIRST;
+    return index < 4 ? PAPER_KINDS[index].id : GRID_DETAILS[index - 4].id;
+}
+
+void showPaper(HWND dialog, std::uint16_t flags)
+{
+    int kind = IDC_GP_RECTANGULAR;
+    for (const PaperChoice& c : PAPER_KINDS)
+        if (flags & c.flags)
+            kind = c.id;
+    CheckRadioButton(dialog, IDC_GP_RECTANGULAR, IDC_GP_LOGARITHMIC, kind);
+    int detail = IDC_GP_NOGRID;
+    for (const PaperChoice& c : GRID_DETAILS)
+        if (c.flags && (flags & c.flags))
+            detail = c.id;
+    CheckRadioButton(dialog, IDC_GP_NOGRID, IDC_GP_SOLIDGRID, detail);
+    for (const PaperChoice& c : DECORATIONS)
+        CheckDlgButton(dialog, c.id, (flags & c.flags) ? BST_CHECKED : BST_UNCHECKED);
+}
+
+std::uint16_t chosenPaper(HWND dialog, const qv::GridSetup& grid)
+{
+    std::uint16_t flags = 0;
+    for (const PaperChoice& c : PAPER_KINDS)
+        if (isChecked(dialog, c.id))
+            flags |= c.flags;
+    if ((flags & qv::PAPER_LOG_Y) && grid.logLogChosen)
+        flags |= qv::PAPER_LOG_X;
+    for (const PaperChoice* group : {GRID_DETAILS, DECORATIONS})
+        for (int i = 0; i < 4; ++i)
+            if (isChecked(dialog, group[i].id))
+                flags |= group[i].flags;
+    return flags;
+}
+
+// A small sample of the paper kind or grid detail beside its radio button.
+void drawPaperPicture(const DRAWITEMSTRUCT& item)
+{
+    HDC dc = item.hDC;
+    const RECT r = item.rcItem;
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    HPEN frame = CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
+    HPEN light = CreatePen(PS_SOLID, 1, RGB(128, 128, 128));
+    HGDIOBJ oldPen = SelectObject(dc, frame);
+    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+    Rectangle(dc, r.left, r.top, r.right, r.bottom);
+    const int cx = r.left + w / 2, cy = r.top + h / 2;
+    auto line = [&](int x0, int y0, int x1, int y1) {
+        MoveToEx(dc, x0, y0, nullptr);
+        LineTo(dc, x1, y1);
+    };
+    switch (static_cast<int>(item.CtlID) - IDC_GP_PICTURE_FIRST) {
+    case 0:  // rectangular: axes through the middle
+        line(r.left + 2, cy, r.right - 2, cy);
+        line(cx, r.top + 2, cx, r.bottom - 2);
+        break;
+    case 1:  // trig: the axes and a wave
+        line(r.left + 2, cy, r.right - 2, cy);
+        for (int x = r.left + 2; x < r.right - 3; ++x) {
+            const double t = double(x - r.left - 2) / (w - 4) * 2 * THETA_PI;
+            line(x, cy - int(std::sin(t) * h / 3), x + 1, cy - int(std::sin(t + 2 * THETA_PI / (w - 4)) * h / 3));
+        }
+        break;
+    case 2:  // polar: rings about the centre
+        Ellipse(dc, cx - w / 3, cy - h / 3, cx + w / 3 + 1, cy + h / 3 + 1);
+        Ellipse(dc, cx - w / 6, cy - h / 6, cx + w / 6 + 1, cy + h / 6 + 1);
+        break;
+    case 3:  // logarithmic: lines closing up towards each decade
+        SelectObject(dc, light);
+        for (int k = 1; k <= 9; ++k) {
+            const int y = r.bottom - 2 - int(std::log10(double(k)) * (h - 4));
+            line(r.left + 2, y, r.right - 2, y);
+        }
+        break;
+    case 5:  // dots
+        for (int y = r.top + 3; y < r.bottom - 2; y += 4)
+            for (int x = r.left + 3; x < r.right - 2; x += 4)
+                SetPixel(dc, x, y, RGB(0, 0, 0));
+        break;
+    case 6:  // grid lines
+    case 7:  // solid grid
+        SelectObject(dc, static_cast<int>(item.CtlID) - IDC_GP_PICTURE_FIRST == 6 ? light : frame);
+        for (int y = r.top + 4; y < r.bottom - 2; y += 4)
+            line(r.left + 1, y, r.right - 1, y);
+        for (int x = r.left + 4; x < r.right - 2; x += 4)
+            line(x, r.top + 1, x, r.bottom - 1);
+        break;
+    default:  // no grid: the empty frame
+        break;
+    }
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    DeleteObject(frame);
+    DeleteObject(light);
+}
+
+INT_PTR CALLBACK graphPaperProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG: {
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        const GraphPaperState& state = *reinterpret_cast<const GraphPaperState*>(lParam);
+        showPaper(dialog, state.doc->grid.paperFlags);
+        EnableWindow(GetDlgItem(dialog, IDC_GP_LEGENDS), toolDialogAvailable(CM_LEGENDS));
+        centreOverMain(dialog);
+        return TRUE;
+    }
+    case WM_DRAWITEM: {
+        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (item.CtlID < IDC_GP_PICTURE_FIRST || item.CtlID >= IDC_GP_PICTURE_FIRST + PICTURE_COUNT)
+            return FALSE;
+        drawPaperPicture(item);
+        return TRUE;
+    }
+    case WM_COMMAND: {
+        if (!hasState(dialog))
+            return FALSE;
+        const int id = LOWORD(wParam);
+        GraphPaperState& state = stateOf<GraphPaperState>(dialog);
+        if (id >= IDC_GP_PICTURE_FIRST && id < IDC_GP_PICTURE_FIRST + PICTURE_COUNT) {
+            const int radio = radioOfPicture(id);
+            const bool paper = id < IDC_GP_PICTURE_FIRST + 4;
+            CheckRadioButton(dialog, paper ? IDC_GP_RECTANGULAR : IDC_GP_NOGRID,
+                             paper ? IDC_GP_LOGARITHMIC : IDC_GP_SOLIDGRID, radio);
+            SetFocus(GetDlgItem(dialog, radio));
+            return TRUE;
+        }
+        switch (id) {
+        case IDC_GP_LOGOPTIONS: {
+            CheckRadioButton(dialog, IDC_GP_RECTANGULAR, IDC_GP_LOGARITHMIC, IDC_GP_LOGARITHMIC);
+            LogOptionsState options{state.doc};
+            runDialog(IDD_LOGOPTIONS, logOptionsProc, options);
+            return TRUE;
+        }
+        case IDC_GP_LEGENDS: toolDialogCommand(*state.doc, CM_LEGENDS); return TRUE;
+        case IDOK:
+            state.doc->grid.paperFlags = chosenPaper(dialog, state.doc->grid);
+            EndDialog(dialog, IDOK);
+            return TRUE;
+        case IDCANCEL: EndDialog(dialog, IDCANCEL); return TRUE;
+        }
+        return FALSE;
+    }
+    default:
+        return FALSE;
+    }
+}
+
+// ---- Theta Range ----
+
+struct ThetaRangeState {
+    qv::GraphDoc* doc = nullptr;
+};
+
+// The start row's controls; the end row's are ROW_STEP further on.
+constexpr int THETA_ROW_STEP = IDC_TR_END - IDC_TR_START;
+
+void showTheta(HWND dialog, double start, double stop)
+{
+    for (int row = 0; row < 2; ++row) {
+        const int offset = row * THETA_ROW_STEP;
+        putNumber(dialog, IDC_TR_START + offset, row ? stop : start);
+        CheckRadioButton(dialog, IDC_TR_START_DEGREES + offset, IDC_TR_START_RADIANS + offset,
+                         IDC_TR_START_RADIANS + offset);
+        CheckDlgButton(dialog, IDC_TR_START_PI + offset, BST_UNCHECKED);
+    }
+}
+
+// A row's value in radians.
+bool readTheta(HWND dialog, int offset, double& value)
+{
+    if (!readField(dialog, IDC_TR_START + offset, value))
+        return false;
+    if (isChecked(dialog, IDC_TR_START_PI + offset))
+        value *= THETA_PI;
+    if (isChecked(dialog, IDC_TR_START_DEGREES + offset))
+        value *= RADIANS_PER_DEGREE;
+    return true;
+}
+
+INT_PTR CALLBACK thetaRangeProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG: {
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        const qv::GridSetup& grid = reinterpret_cast<const ThetaRangeState*>(lParam)->doc->grid;
+        limitField(dialog, IDC_TR_START, THETA_FIELD_LIMIT);
+        limitField(dialog, IDC_TR_END, THETA_FIELD_LIMIT);
+        showTheta(dialog, grid.tstart, grid.tstop);
+        centreOverMain(dialog);
+        return TRUE;
+    }
+    case WM_COMMAND:
+        if (!hasState(dialog))
+            return FALSE;
+        switch (LOWORD(wParam)) {
+        case IDOK: {
+            double start = 0, stop = 0;
+            if (!readTheta(dialog, 0, start) || !readTheta(dialog, THETA_ROW_STEP, stop))
+                return TRUE;
+            if (start > stop)
+                std::swap(start, stop);
+            qv::GridSetup& grid = stateOf<ThetaRangeState>(dialog).doc->grid;
+            grid.tstart = start;
+            grid.tstop = stop;
+            EndDialog(dialog, IDOK);
+            return TRUE;
+        }
+        case IDCANCEL: EndDialog(dialog, IDCANCEL); return TRUE;
+        case IDC_TR_DEFAULTS:
+            showTheta(dialog, 0, qv::DEFAULT_TSTOP);
+            SetDlgItemTextA(dialog, IDC_TR_END, DEFAULT_TSTOP_TEXT);
+            return TRUE;
+        }
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+// ---- Fineness Control ----
+
+struct FinenessState {
+    double fineness = 1;
+    bool showingBar = false;  // the field is being written from the bar: no echo back
+};
+
+int finenessBarPosition(double fineness)
+{
+    const double p = std::log(fineness) * FINENESS_BAR_SCALE + FINENESS_BAR_CENTRE;
+    if (!(p > FINENESS_BAR_MIN))
+        return FINENESS_BAR_MIN;
+    if (p > FINENESS_BAR_MAX)
+        return FINENESS_BAR_MAX;
+    return int(std::lround(p));
+}
+
+double finenessAt(int position) { return std::exp((position - FINENESS_BAR_CENTRE) / FINENESS_BAR_SCALE); }
+
+// The fineness as the field can hold it.
+std::string finenessText(double fineness)
+{
+    char text[32] = "";
+    for (int precision = FINENESS_FIELD_LIMIT; precision > 0; --precision) {
+        std::snprintf(text, sizeof text, "%.*g", precision, fineness);
+        if (std::strlen(text) <= std::size_t(FINENESS_FIELD_LIMIT))
+            break;
+    }
+    return text;
+}
+
+void moveFinenessBar(HWND dialog, WPARAM request)
+{
+    HWND bar = GetDlgItem(dialog, IDC_FN_BAR);
+    int position = GetScrollPos(bar, SB_CTL);
+    switch (LOWORD(request)) {
+    case SB_LINELEFT: --position; break;
+    case SB_LINERIGHT: ++position; break;
+    case SB_PAGELEFT: position -= FINENESS_BAR_PAGE; break;
+    case SB_PAGERIGHT: position += FINENESS_BAR_PAGE; break;
+    case SB_LEFT: position = FINENESS_BAR_MIN; break;
+    case SB_RIGHT: position = FINENESS_BAR_MAX; break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: position = HIWORD(request); break;
+    default: return;
+    }
+    position = std::max(FINENESS_BAR_MIN, std::min(FINENESS_BAR_MAX, position));
+    SetScrollPos(bar, SB_CTL, position, TRUE);
+    FinenessState& state = stateOf<FinenessState>(dialog);
+    state.showingBar = true;
+    SetDlgItemTextA(dialog, IDC_FN_VALUE, finenessText(finenessAt(position)).c_str());
+    state.showingBar = false;
+}
+
+INT_PTR CALLBACK finenessProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG: {
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        FinenessState& state = *reinterpret_cast<FinenessState*>(lParam);
+        HWND bar = GetDlgItem(dialog, IDC_FN_BAR);
+        SetScrollRange(bar, SB_CTL, FINENESS_BAR_MIN, FINENESS_BAR_MAX, FALSE);
+        SetScrollPos(bar, SB_CTL, finenessBarPosition(state.fineness), TRUE);
+        limitField(dialog, IDC_FN_VALUE, FINENESS_FIELD_LIMIT);
+        state.showingBar = true;
+        SetDlgItemTextA(dialog, IDC_FN_VALUE, finenessText(state.fineness).c_str());
+        state.showingBar = false;
+        centreOverMain(dialog);
+        return TRUE;
+    }
+    case WM_HSCROLL:
+        if (hasState(dialog) && reinterpret_cast<HWND>(lParam) == GetDlgItem(dialog, IDC_FN_BAR))
+            moveFinenessBar(dialog, wParam);
+        return TRUE;
+    case WM_COMMAND:
+        if (!hasState(dialog))
+            return FALSE;
+        switch (LOWORD(wParam)) {
+        case IDC_FN_VALUE: {
+            // Typing moves the bar to the value typed.
+            double value = 0;
+            if (HIWORD(wParam) == EN_CHANGE && !stateOf<FinenessState>(dialog).showingBar &&
+                evaluateField(dialog, IDC_FN_VALUE, value) && value > 0)
+                SetScrollPos(GetDlgItem(dialog, IDC_FN_BAR), SB_CTL, finenessBarPosition(value), TRUE);
+            return TRUE;
+        }
+        case IDOK: {
+            double value = 0;
+            if (!evaluateField(dialog, IDC_FN_VALUE, value) || !(value > 0)) {
+                selectField(dialog, IDC_FN_VALUE);
+                return TRUE;
+            }
+            stateOf<FinenessState>(dialog).fineness = value;
+            EndDialog(dialog, IDOK);
+            return TRUE;
+        }
+        case IDCANCEL: EndDialog(dialog, IDCANCEL); return TRUE;
+        }
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+}  // namespace
+
+// ---- The entry points ----
+
+bool gridRangeDialog(qv::GridSetup& grid)
+{
+    GridRangeState state{&grid};
+    return runDialog(IDD_GRIDRANGE, gridRangeProc, state);
+}
+
+bool openGridRangeDialog(qv::GraphDoc& doc)
+{
+    if (!gridRangeDialog(doc.grid))
+        return false;
+    doc.pending |= qv::PENDING_REGRID;
+    return true;
+}
+
+bool openScaleDialog(qv::GraphDoc& doc)
+{
+    ScaleState state;
+    if (!runDialog(IDD_SCALE, scaleProc, state))
+        return false;
+    qv::ProgramOptions& options = qv::programOptions();
+    options.defscale = defaultScaleText(state.text, state.factor);
+    double increment = options.tableincr;
+    if (doc.grid.scaleGrid(state.out ? -state.factor : state.factor, &increment)) {
+        options.tableincr = increment;
+        doc.pending |= qv::PENDING_REGRID;
+    }
+    return true;
+}
+
+bool openGraphPaperDialog(qv::GraphDoc& doc)
+{
+    const std::uint16_t previous = doc.grid.paperFlags;
+    GraphPaperState state{&doc};
+    if (!runDialog(IDD_GRAPHPAPER, graphPaperProc, state))
+        return false;
+    doc.pending |= doc.grid.adoptLogPaper(previous, gridRangeDialog);
+    return true;
+}
+
+bool openThetaRangeDialog(qv::GraphDoc& doc)
+{
+    // A new theta range is drawn with the next regrid.
+    ThetaRangeState state{&doc};
+    return runDialog(IDD_THETARANGE, thetaRangeProc, state);
+}
+
+// Only a finer sampling is worth drawing again at once.
+bool openFinenessDialog(qv::GraphDoc& doc)
+{
+    qv::ProgramOptions& options = qv::programOptions();
+    FinenessState state{options.fineness};
+    if (!runDialog(IDD_FINENESS, finenessProc, state))
+        return false;
+    const bool finer = state.fineness > options.fineness;
+    options.fineness = state.fineness;
+    if (finer)
+        doc.pending |= qv::PENDING_REGRID;
+    return finer;
+}
+
+bool settingsDialogCommand(qv::GraphDoc& doc, int id)
+{
+    switch (id) {
+    case CM_GRIDRANGE: openGridRangeDialog(doc); return true;
+    case CM_SCALE: openScaleDialog(doc); return true;
+    case CM_GRAPHPAPER: openGraphPaperDialog(doc); return true;
+    case CM_THETARANGE: openThetaRangeDialog(doc); return true;
+    case CM_FINENESS: openFinenessDialog(doc); return true;
+    default: return false;
+    }
+}
+
+bool settingsDialogAvailable(int id)
+{
+    switch (id) {
+    case CM_GRIDRANGE:
+    case CM_SCALE:
+    case CM_GRAPHPAPER:
+    case CM_THETARANGE:
+    case CM_FINENESS: return true;
+    default: return false;
+    }
+}
 
 }  // namespace shell

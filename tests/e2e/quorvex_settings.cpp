@@ -1,0 +1,563 @@
+// The settings dialogs of Quorvex, driven as a user would: Grid Range, Scale Graph, Graph Paper with
+// its Log Paper Options, Theta Range and Fineness Control. Each changes what the graph window shows
+// or what the program keeps, refuses invalid entries by staying open, and leaves things alone on
+// Cancel.
+#include "driver.h"
+
+#include <windows.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+using namespace e2e;
+
+namespace {
+
+constexpr uint32_t AXES = 0x800000;
+constexpr uint32_t CURVE = 0xFF00FF;
+
+// Menu commands and dialog controls.
+constexpr int CM_FILESAVEAS = 1004;
+constexpr int CM_FILEEXIT = 1008;
+constexpr int CM_GRAPHPAPER = 3002;
+constexpr int CM_SCALE = 3003;
+constexpr int CM_GRIDRANGE = 3004;
+
+constexpr int GR_LEFT = 2001, GR_RIGHT = 2002, GR_BOTTOM = 2003, GR_TOP = 2004, GR_AUTOSCALE = 2005,
+              GR_DEFAULTS = 2006;
+constexpr int SC_FACTOR = 2101, SC_ZOOMOUT = 2103;
+constexpr int CM_THETARANGE = 3005, CM_FINENESS = 5002, CM_SAVESETUP = 1005;
+constexpr int GP_RECTANGULAR = 2201, GP_TRIG = 2202, GP_LOGARITHMIC = 2204, GP_GRIDLINES = 2213, GP_BORDER = 2221,
+              GP_AXES = 2222, GP_ARROWS = 2223, GP_AXISNAMES = 2224, GP_LOGOPTIONS = 2231, GP_TRIG_PICTURE = 2242;
+constexpr int LO_BASE10 = 2301, LO_OTHER = 2303, LO_OTHERBASE = 2304, LO_LOGLOG = 2306;
+constexpr int TR_START = 2401, TR_START_DEGREES = 2402, TR_START_PI = 2404, TR_END = 2411, TR_END_DEGREES = 2412,
+              TR_DEFAULTS = 2420;
+constexpr int FN_VALUE = 2501, FN_BAR = 2502;
+
+struct Session {
+    Program* program = nullptr;
+    HWND main = nullptr, bar = nullptr, field = nullptr, graph = nullptr;
+};
+
+bool attach(Session& s)
+{
+    s.main = s.program->waitForWindow("QUORPLOT");
+    if (!s.main)
+        return false;
+    s.field = findChild(s.main, "ComboBox", 803);
+    s.bar = s.field ? GetParent(s.field) : nullptr;
+    s.graph = findChild(s.main, "QUORPWND");
+    settle(s.main);
+    return s.field && s.graph;
+}
+
+void waitIdle(const Session& s)
+{
+    DWORD start = GetTickCount();
+    Sleep(200);
+    while (!IsWindowEnabled(s.field) && GetTickCount() - start < 20000)
+        Sleep(50);
+    settle(s.main);
+}
+
+void graph(const Session& s, const std::string& line)
+{
+    setText(s.field, line);
+    command(s.bar, IDOK);
+    waitIdle(s);
+}
+
+void exitProgram(Session& s, const std::string& what)
+{
+    command(s.main, CM_FILEEXIT);
+    HWND ask = s.program->waitForWindow("#32770", "Exit Quorvex", 1500);
+    if (ask)
+        click(GetDlgItem(ask, IDNO));
+    const int code = s.program->waitForExit(20000);
+    check(code == 0, what + ": ends with code 0 (got " + std::to_string(code) + ")");
+}
+
+Bitmap graphShot(const Session& s)
+{
+    settle(s.main);
+    Bitmap whole = capture(s.main);
+    RECT g = clientRectOnScreen(s.graph), m = clientRectOnScreen(s.main);
+    Bitmap part;
+    part.width = g.right - g.left;
+    part.height = g.bottom - g.top;
+    const int left = g.left - m.left, top = g.top - m.top;
+    for (int y = 0; y < part.height; ++y)
+        for (int x = 0; x < part.width; ++x) {
+            const int wx = left + x, wy = top + y;
+            part.pixels.push_back(wx < whole.width && wy < whole.height ? whole.at(wx, wy) : 0);
+        }
+    return part;
+}
+
+RECT plotBorder(const Bitmap& shot)
+{
+    std::vector<int> columns(shot.width), rows(shot.height);
+    for (int y = 0; y < shot.height; ++y)
+        for (int x = 0; x < shot.width; ++x)
+            if (shot.at(x, y) == AXES) {
+                ++columns[x];
+                ++rows[y];
+            }
+    RECT r{-1, -1, -1, -1};
+    for (int x = 0; x < shot.width; ++x)
+        if (columns[x] > shot.height * 9 / 10) {
+            if (r.left < 0)
+                r.left = x;
+            r.right = x;
+        }
+    for (int y = 0; y < shot.height; ++y)
+        if (rows[y] > shot.width * 8 / 10) {
+            if (r.top < 0)
+                r.top = y;
+            r.bottom = y;
+        }
+    return r;
+}
+
+// Where the y axis stands, as a fraction of the plotting area's width.
+double axisFraction(const Bitmap& shot)
+{
+    std::vector<int> columns(shot.width);
+    for (int y = 0; y < shot.height; ++y)
+        for (int x = 0; x < shot.width; ++x)
+            if (shot.at(x, y) == AXES)
+                ++columns[x];
+    const RECT border = plotBorder(shot);
+    int axis = -1, best = shot.height / 2;
+    for (int x = border.left + 6; x < border.right - 6; ++x)
+        if (columns[x] > best) {
+            best = columns[x];
+            axis = x;
+        }
+    if (axis < 0 || border.right <= border.left)
+        return -1;
+    return double(axis - border.left) / (border.right - border.left);
+}
+
+void expectAxis(const Session& s, double expected, const std::string& what, const std::string& picture)
+{
+    Bitmap shot = graphShot(s);
+    shot.save(artefact(picture));
+    const double f = axisFraction(shot);
+    check(std::fabs(f - expected) < 0.01,
+          what + ": y axis at " + std::to_string(f) + " of the width, expected " + std::to_string(expected));
+}
+
+HWND openDialog(const Session& s, int id, const std::string& caption)
+{
+    command(s.main, id);
+    HWND dialog = s.program->waitForWindow("#32770", caption, 5000);
+    check(dialog != nullptr, "\"" + caption + "\" opens");
+    if (dialog)
+        settle(dialog);
+    return dialog;
+}
+
+bool closes(HWND dialog)
+{
+    DWORD start = GetTickCount();
+    while (IsWindow(dialog) && GetTickCount() - start < 5000)
+        Sleep(50);
+    return !IsWindow(dialog);
+}
+
+// Presses a button that must leave the dialog open; true when it stayed, with the field selected
+// (when one is given).
+bool staysOpen(HWND dialog, int button, int selected = 0)
+{
+    click(GetDlgItem(dialog, button));
+    Sleep(300);
+    flush(dialog);
+    if (!IsWindow(dialog) || !IsWindowVisible(dialog))
+        return false;
+    if (!selected)
+        return true;
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+    HWND field = GetDlgItem(dialog, selected);
+    const DWORD range = DWORD(SendMessageA(field, EM_GETSEL, 0, 0));
+    const int length = int(text(field).size());
+    return info.hwndFocus == field && LOWORD(range) == 0 && HIWORD(range) == length;
+}
+
+double number(HWND dialog, int id) { return std::atof(text(GetDlgItem(dialog, id)).c_str()); }
+
+struct Range {
+    double left = 0, right = 0, bottom = 0, top = 0;
+};
+
+// The range as the Grid Range dialog shows it; the dialog is cancelled.
+Range shownRange(const Session& s)
+{
+    Range r;
+    HWND dialog = openDialog(s, CM_GRIDRANGE, "Grid Range");
+    if (!dialog)
+        return r;
+    r = Range{number(dialog, GR_LEFT), number(dialog, GR_RIGHT), number(dialog, GR_BOTTOM), number(dialog, GR_TOP)};
+    click(GetDlgItem(dialog, IDCANCEL));
+    closes(dialog);
+    return r;
+}
+
+void setRange(HWND dialog, const char* left, const char* right, const char* bottom, const char* top)
+{
+    setText(GetDlgItem(dialog, GR_LEFT), left);
+    setText(GetDlgItem(dialog, GR_RIGHT), right);
+    setText(GetDlgItem(dialog, GR_BOTTOM), bottom);
+    setText(GetDlgItem(dialog, GR_TOP), top);
+}
+
+bool closeTo(double a, double b, double tolerance = 1e-6) { return std::fabs(a - b) <= tolerance; }
+
+std::string describe(const Range& r)
+{
+    char text[200];
+    std::snprintf(text, sizeof text, "(%g, %g) - (%g, %g)", r.left, r.bottom, r.right, r.top);
+    return text;
+}
+
+void gridRange(Session& s)
+{
+    HWND dialog = openDialog(s, CM_GRIDRANGE, "Grid Range");
+    if (!dialog)
+        return;
+    captureWindow(dialog).save(artefact("grid_range.bmp"));
+    check(text(GetDlgItem(dialog, GR_LEFT)) == "-8" && text(GetDlgItem(dialog, GR_RIGHT)) == "8",
+          "the fields show the range (\"" + text(GetDlgItem(dialog, GR_LEFT)) + "\", \"" +
+              text(GetDlgItem(dialog, GR_RIGHT)) + "\")");
+    check(IsDlgButtonChecked(dialog, GR_AUTOSCALE) == BST_CHECKED, "Autoscale starts ticked");
+
+    // Invalid entries keep the dialog open with the field selected.
+    struct Refusal {
+        const char *left, *right, *bottom, *top;
+        int selected;
+        const char* what;
+    };
+    const Refusal refusals[] = {
+        {"-2", "abc", "-1", "1", GR_RIGHT, "a field that does not evaluate"},
+        {"", "6", "-1", "", GR_LEFT, "two empty fields"},
+        {"-2", "6", "10^100", "2", GR_BOTTOM, "a bound beyond 9.9e99"},
+        {"3", "3", "-1", "1", GR_RIGHT, "equal left and right"},
+    };
+    for (const Refusal& r : refusals) {
+        setRange(dialog, r.left, r.right, r.bottom, r.top);
+        check(staysOpen(dialog, IDOK, r.selected), std::string(r.what) + " keeps the dialog open, the field selected");
+    }
+    CheckDlgButton(dialog, GR_AUTOSCALE, BST_UNCHECKED);
+    setRange(dialog, "-2", "6", "-1", "");
+    check(staysOpen(dialog, IDOK, GR_TOP), "an empty field without Autoscale keeps it open");
+
+    // Defaults shows the setup's range without applying it.
+    setRange(dialog, "1", "2", "3", "4");
+    click(GetDlgItem(dialog, GR_DEFAULTS));
+    flush(dialog);
+    check(text(GetDlgItem(dialog, GR_LEFT)) == "-8" && text(GetDlgItem(dialog, GR_RIGHT)) == "8" &&
+              closeTo(number(dialog, GR_TOP), -number(dialog, GR_BOTTOM)) && number(dialog, GR_TOP) > 0,
+          "Defaults fills in the default range (\"" + text(GetDlgItem(dialog, GR_BOTTOM)) + "\" to \"" +
+              text(GetDlgItem(dialog, GR_TOP)) + "\")");
+    click(GetDlgItem(dialog, IDCANCEL));
+    check(closes(dialog), "Cancel closes it");
+    expectAxis(s, 0.5, "Cancel leaves the range", "grid_range_cancel.bmp");
+
+    // An empty top with Autoscale completes a square grid; a constant expression is a number.
+    dialog = openDialog(s, CM_GRIDRANGE, "Grid Range");
+    if (!dialog)
+        return;
+    setRange(dialog, "-2", "3*2", "-1", "");
+    click(GetDlgItem(dialog, IDOK));
+    check(closes(dialog), "a range with one empty field is taken");
+    waitIdle(s);
+    expectAxis(s, 0.25, "the new range is shown", "grid_range_square.bmp");
+    const Bitmap shot = graphShot(s);
+    const RECT border = plotBorder(shot);
+    const double ratio = double(border.bottom - border.top) / (border.right - border.left);
+    Range r = shownRange(s);
+    check(closeTo(r.left, -2) && closeTo(r.right, 6) && closeTo(r.bottom, -1) && closeTo((r.top - r.bottom) / 8, ratio, 0.01),
+          "the top is computed for a square grid " + describe(r) + ", area ratio " + std::to_string(ratio));
+
+    // Reversed pairs are swapped.
+    dialog = openDialog(s, CM_GRIDRANGE, "Grid Range");
+    if (!dialog)
+        return;
+    setRange(dialog, "4", "-4", "3", "-3");
+    click(GetDlgItem(dialog, IDOK));
+    check(closes(dialog), "reversed pairs are taken");
+    waitIdle(s);
+    r = shownRange(s);
+    check(closeTo(r.left, -4) && closeTo(r.right, 4) && closeTo(r.bottom, -3) && closeTo(r.top, 3),
+          "and swapped " + describe(r));
+    expectAxis(s, 0.5, "the swapped range is shown", "grid_range_swapped.bmp");
+}
+
+void scale(Session& s)
+{
+    HWND dialog = openDialog(s, CM_SCALE, "Scale Graph");
+    if (!dialog)
+        return;
+    captureWindow(dialog).save(artefact("scale.bmp"));
+    check(text(GetDlgItem(dialog, SC_FACTOR)) == "2", "the factor shows the default zoom factor");
+    for (const char* refused : {"1", "0.5", "x+"}) {
+        setText(GetDlgItem(dialog, SC_FACTOR), refused);
+        check(staysOpen(dialog, IDOK, SC_FACTOR), std::string("factor \"") + refused + "\" keeps it open");
+    }
+    click(GetDlgItem(dialog, IDCANCEL));
+    check(closes(dialog), "Cancel closes it");
+    Range r = shownRange(s);
+    check(closeTo(r.left, -4) && closeTo(r.right, 4), "Cancel leaves the range " + describe(r));
+
+    dialog = openDialog(s, CM_SCALE, "Scale Graph");
+    if (!dialog)
+        return;
+    setText(GetDlgItem(dialog, SC_FACTOR), "3");
+    click(GetDlgItem(dialog, SC_ZOOMOUT));
+    click(GetDlgItem(dialog, IDOK));
+    check(closes(dialog), "factor 3 is taken");
+    waitIdle(s);
+    r = shownRange(s);
+    check(closeTo(r.left, -12) && closeTo(r.right, 12) && closeTo(r.bottom, -9) && closeTo(r.top, 9),
+          "Zoom out by 3 makes the range three times as large " + describe(r));
+    dialog = openDialog(s, CM_SCALE, "Scale Graph");
+    if (!dialog)
+        return;
+    check(text(GetDlgItem(dialog, SC_FACTOR)) == "3", "3 is the new default zoom factor");
+    setText(GetDlgItem(dialog, SC_FACTOR), "2*2");
+    click(GetDlgItem(dialog, IDOK));
+    check(closes(dialog), "a constant expression is a factor");
+    waitIdle(s);
+    r = shownRange(s);
+    check(closeTo(r.left, -3) && closeTo(r.right, 3), "Zoom in by 2*2 " + describe(r));
+    // The zoom button takes the new default factor.
+    command(s.bar, 806);
+    waitIdle(s);
+    r = shownRange(s);
+    check(closeTo(r.left, -12) && closeTo(r.right, 12), "the Zoom out button zooms by 4 " + describe(r));
+}
+
+bool ticked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+
+void setGridRange(const Session& s, const char* left, const char* right, const char* bottom, const char* top)
+{
+    HWND dialog = openDialog(s, CM_GRIDRANGE, "Grid Range");
+    if (!dialog)
+        return;
+    setRange(dialog, left, right, bottom, top);
+    click(GetDlgItem(dialog, IDOK));
+    check(closes(dialog), std::string("the range is set from ") + left + " to " + right);
+    waitIdle(s);
+}
+
+void graphPaper(Session& s)
+{
+    setGridRange(s, "-8", "8", "-8", "8");
+    HWND dialog = openDialog(s, CM_GRAPHPAPER, "Graph Paper");
+    if (!dialog)
+        return;
+    captureWindow(dialog).save(artefact("graph_paper.bmp"));
+    check(ticked(dialog, GP_RECTANGULAR) && ticked(dialog, GP_GRIDLINES) && ticked(dialog, GP_BORDER) &&
+              ticked(dialog, GP_AXES) && ticked(dialog, GP_ARROWS) && ticked(dialog, GP_AXISNAMES),
+          "the dialog shows the new document's paper");
+    // The picture beside a paper kind selects it; Cancel forgets it.
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(GP_TRIG_PICTURE, STN_CLICKED), LPARAM(GetDlgItem(dialog, GP_TRIG_PICTURE)));
+    flush(dialog);
+    check(ticked(dialog, GP_TRIG) && !ticked(dialog, GP_RECTANGULAR), "the picture beside Trig selects it");
+    click(GetDlgItem(dialog, IDCANCEL));
+    check(closes(dialog), "Cancel closes it");
+    dialog = openDialog(s, CM_GRAPHPAPER, "Graph Paper");
+    if (!dialog)
+        return;
+    check(ticked(dialog, GP_RECTANGULAR), "Cancel kept rectangular paper");
+
+    // Log Options selects logarithmic paper; its base must be above 0; typing a base chooses it.
+    click(GetDlgItem(dialog, GP_LOGOPTIONS));
+    HWND options = s.program->waitForWindow("#32770", "Log Paper Options", 5000);
+    check(options != nullptr, "Log Options opens \"Log Paper Options\"");
+    if (!options)
+        return;
+    captureWindow(options).save(artefact("log_options.bmp"));
+    check(ticked(options, LO_BASE10), "base 10 to start with");
+    setText(GetDlgItem(options, LO_OTHERBASE), "-2");
+    check(ticked(options, LO_OTHER), "typing a base selects Other base");
+    check(staysOpen(options, IDOK, LO_OTHERBASE), "a base of -2 keeps it open");
+    click(GetDlgItem(options, LO_BASE10));
+    click(GetDlgItem(options, LO_LOGLOG));
+    click(GetDlgItem(options, IDOK));
+    check(closes(options), "Log-Log in base 10 is taken");
+    check(ticked(dialog, GP_LOGARITHMIC), "Log Options selected logarithmic paper");
+    click(GetDlgItem(dialog, IDOK));
+    check(closes(dialog), "logarithmic paper is taken");
+    waitIdle(s);
+    captureWindow(s.main).save(artefact("log_log.bmp"));
+    Range r = shownRange(s);
+    check(closeTo(r.left, 8e-4, 1e-9) && closeTo(r.right, 8) && r.bottom > 0 && closeTo(r.top, 8),
+          "log-log paper takes left 8/10^4 and a positive bottom " + describe(r));
+
+    // Back to rectangular, then semilog over a range below zero: the range is asked for, and a
+    // cancelled Grid Range puts the paper back.
+    dialog = openDialog(s, CM_GRAPHPAPER, "Graph Paper");
+    if (!dialog)
+        return;
+    click(GetDlgItem(dialog, GP_RECTANGULAR));
+    click(GetDlgItem(dialog, IDOK));
+    closes(dialog);
+    waitIdle(s);
+    setGridRange(s, "-8", "8", "-5", "-1");
+    dialog = openDialog(s, CM_GRAPHPAPER, "Graph Paper");
+    if (!dialog)
+        return;
+    click(GetDlgItem(dialog, GP_LOGARITHMIC));
+    click(GetDlgItem(dialog, IDOK));
+    HWND message = s.program->waitForWindow("#32770", "Quorvex", 5000);
+    check(message != nullptr, "a range below zero on logarithmic paper is refused with a message");
+    if (message) {
+        click(GetDlgItem(message, IDOK));
+        closes(message);
+    }
+    HWND range = s.program->waitForWindow("#32770", "Grid Range", 5000);
+    check(range != nullptr, "and the Grid Range dialog");
+    if (range) {
+        click(GetDlgItem(range, IDCANCEL));
+        closes(range);
+    }
+    waitIdle(s);
+    dialog = openDialog(s, CM_GRAPHPAPER, "Graph Paper");
+    if (!dialog)
+        return;
+    check(ticked(dialog, GP_RECTANGULAR), "cancelling it keeps the paper as it was");
+    click(GetDlgItem(dialog, IDCANCEL));
+    closes(dialog);
+    setGridRange(s, "-8", "8", "-8", "8");
+}
+
+void thetaRange(Session& s)
+{
+    HWND dialog = openDialog(s, CM_THETARANGE, "Theta Range");
+    if (!dialog)
+        return;
+    captureWindow(dialog).save(artefact("theta_range.bmp"));
+    check(text(GetDlgItem(dialog, TR_START)) == "0" && text(GetDlgItem(dialog, TR_END)) == "6.28",
+          "the fields show 0 to 2 pi (\"" + text(GetDlgItem(dialog, TR_END)) + "\")");
+    setText(GetDlgItem(dialog, TR_START), "pi/");
+    check(staysOpen(dialog, IDOK, TR_START), "a start that does not evaluate keeps it open");
+    setText(GetDlgItem(dialog, TR_START), "1");
+    click(GetDlgItem(dialog, TR_START_PI));
+    click(GetDlgItem(dialog, TR_START_DEGREES));
+    setText(GetDlgItem(dialog, TR_END), "360");
+    click(GetDlgItem(dialog, TR_END_DEGREES));
+    click(GetDlgItem(dialog, IDOK));
+    check(closes(dialog), "1 X pi degrees to 360 degrees is taken");
+    dialog = openDialog(s, CM_THETARANGE, "Theta Range");
+    if (!dialog)
+        return;
+    check(closeTo(number(dialog, TR_START), 3.1415926536 * 3.1415926536 / 180, 1e-4) &&
+              text(GetDlgItem(dialog, TR_END)) == "6.28",
+          "they are pi*pi/180 and 2 pi in radians (\"" + text(GetDlgItem(dialog, TR_START)) + "\", \"" +
+              text(GetDlgItem(dialog, TR_END)) + "\")");
+    setText(GetDlgItem(dialog, TR_START), "3");
+    setText(GetDlgItem(dialog, TR_END), "-1");
+    click(GetDlgItem(dialog, IDOK));
+    closes(dialog);
+    dialog = openDialog(s, CM_THETARANGE, "Theta Range");
+    if (!dialog)
+        return;
+    check(closeTo(number(dialog, TR_START), -1) && closeTo(number(dialog, TR_END), 3), "reversed limits are swapped");
+    setText(GetDlgItem(dialog, TR_START), "7");
+    click(GetDlgItem(dialog, IDCANCEL));
+    closes(dialog);
+    dialog = openDialog(s, CM_THETARANGE, "Theta Range");
+    if (!dialog)
+        return;
+    check(closeTo(number(dialog, TR_START), -1), "Cancel leaves them");
+    click(GetDlgItem(dialog, TR_DEFAULTS));
+    flush(dialog);
+    check(text(GetDlgItem(dialog, TR_START)) == "0" && text(GetDlgItem(dialog, TR_END)) == "6.2831853072" &&
+              !ticked(dialog, TR_START_PI),
+          "Defaults fills in 0 and 6.2831853072");
+    click(GetDlgItem(dialog, IDOK));
+    closes(dialog);
+}
+
+void fineness(Session& s, const std::string& setup)
+{
+    HWND dialog = openDialog(s, CM_FINENESS, "Fineness Control");
+    if (!dialog)
+        return;
+    captureWindow(dialog).save(artefact("fineness.bmp"));
+    HWND bar = GetDlgItem(dialog, FN_BAR);
+    auto position = [&] { return int(SendMessageA(bar, SBM_GETPOS, 0, 0)); };
+    check(text(GetDlgItem(dialog, FN_VALUE)) == "1" && position() == 50, "fineness 1 with the bar in the middle");
+    PostMessageA(dialog, WM_HSCROLL, SB_LINERIGHT, LPARAM(bar));
+    flush(dialog);
+    check(position() == 51 && text(GetDlgItem(dialog, FN_VALUE)) == "1.0339",
+          "an arrow moves the bar by one (\"" + text(GetDlgItem(dialog, FN_VALUE)) + "\")");
+    PostMessageA(dialog, WM_HSCROLL, SB_PAGELEFT, LPARAM(bar));
+    flush(dialog);
+    check(position() == 41, "the page area moves it by ten");
+    setText(GetDlgItem(dialog, FN_VALUE), "2");
+    check(position() == 71, "typing 2 puts the bar at ln(2)*30+50 (" + std::to_string(position()) + ")");
+    for (const char* refused : {"0", "-1", "two"}) {
+        setText(GetDlgItem(dialog, FN_VALUE), refused);
+        check(staysOpen(dialog, IDOK, FN_VALUE), std::string("fineness \"") + refused + "\" keeps it open");
+    }
+    setText(GetDlgItem(dialog, FN_VALUE), "0.5");
+    click(GetDlgItem(dialog, IDOK));
+    check(closes(dialog), "fineness 0.5 is taken");
+    waitIdle(s);
+    command(s.main, CM_SAVESETUP);
+    Sleep(800);
+    std::ifstream in(setup, std::ios::binary);
+    std::stringstream saved;
+    saved << in.rdbuf();
+    check(saved.str().find("\nfineness=0.5") != std::string::npos, "the program keeps fineness 0.5");
+    dialog = openDialog(s, CM_FINENESS, "Fineness Control");
+    if (!dialog)
+        return;
+    check(text(GetDlgItem(dialog, FN_VALUE)) == "0.5", "and shows it next time");
+    setText(GetDlgItem(dialog, FN_VALUE), "3");
+    click(GetDlgItem(dialog, IDCANCEL));
+    closes(dialog);
+    dialog = openDialog(s, CM_FINENESS, "Fineness Control");
+    if (!dialog)
+        return;
+    check(text(GetDlgItem(dialog, FN_VALUE)) == "0.5", "Cancel leaves it");
+    setText(GetDlgItem(dialog, FN_VALUE), "1");
+    click(GetDlgItem(dialog, IDOK));
+    closes(dialog);
+    waitIdle(s);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 3) {
+        std::printf("usage: e2e_quorvex_settings QUORVEX.EXE ARTEFACT_DIR\n");
+        return 2;
+    }
+    const std::string exe = std::string("\"") + argv[1] + "\"";
+    const std::string dir = argv[2];
+    setArtefactDirectory(dir);
+    const std::string setup = dir + "\\settings.ini";
+    DeleteFileA(setup.c_str());
+
+    Program p(exe + " \"/i:" + setup + "\"", dir);
+    Session s{&p};
+    check(attach(s), "Quorvex starts");
+    graph(s, "y=x");
+    gridRange(s);
+    scale(s);
+    graphPaper(s);
+    thetaRange(s);
+    fineness(s, setup);
+    exitProgram(s, "settings");
+    return finish();
+}
