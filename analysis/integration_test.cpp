@@ -495,6 +495,16 @@ TEST_F(IntegrationTest, RemovingACurveOfTheRegionClearsIt)
     EXPECT_FALSE(doc->integration.shown());
     EXPECT_EQ(doc->integration.shaded, DeviceRect{});
     EXPECT_EQ(view.closed, 2);
+
+    // A full queue drops its oldest equation, and the region on it with it.
+    programOptions().maxeqs = 2;
+    Equation* oldest = doc->tail();
+    ASSERT_NE(oldest, nullptr);
+    ASSERT_TRUE(integrateRegion(*doc, oldest, nullptr, 0, 1));
+    draw("y=7");
+    draw("y=8");
+    EXPECT_FALSE(doc->integration.shown());
+    EXPECT_EQ(view.closed, 3);
     documentProgram().view = nullptr;
 }
 
