@@ -326,6 +326,41 @@ TEST_F(ShadingTest, LineThroughAPoleBordersAOneSidedRegion)
     }
 }
 
+TEST_F(ShadingTest, PolygonsOnEitherSideOfAPole)
+{
+    const GridSetup& g = doc->grid;
+    const int column = g.worldToDevice(0, 0).x;
+    auto near = [](DevicePoint p, int x, int y) { return std::abs(p.x - x) <= 1 && p.y == y; };
+    auto contains = [&](const std::vector<DevicePoint>& v, int x, int y) {
+        return std::any_of(v.begin(), v.end(), [&](DevicePoint p) { return near(p, x, y); });
+    };
+
+    // Above 1/x: the left polygon runs down the pole line and back up to the top; the right one is
+    // closed along the top edge.
+    draw("y>1/x");
+    ASSERT_EQ(fills().size(), 1u);
+    const Op& above = *fills()[0];
+    ASSERT_EQ(above.counts.size(), 2u);
+    const std::vector<DevicePoint> left(above.points.begin(), above.points.begin() + above.counts[0]);
+    const std::vector<DevicePoint> right(above.points.begin() + above.counts[0], above.points.end());
+    EXPECT_EQ(left.front(), (DevicePoint{g.areaLeft, g.areaTop}));
+    EXPECT_TRUE(contains(left, column, g.areaBottom + 1));
+    EXPECT_TRUE(contains(left, column, g.areaTop));
+    EXPECT_EQ(right[right.size() - 2], (DevicePoint{g.areaRight, g.areaTop}));
+
+    // Below 1/x: the left polygon closes on itself, the right one starts down the pole line.
+    startAgain();
+    draw("y<1/x");
+    ASSERT_EQ(fills().size(), 1u);
+    const Op& below = *fills()[0];
+    ASSERT_EQ(below.counts.size(), 2u);
+    EXPECT_EQ(below.points.front(), (DevicePoint{g.areaLeft, g.areaBottom}));
+    const DevicePoint secondStart = below.points[std::size_t(below.counts[0])];
+    const DevicePoint secondNext = below.points[std::size_t(below.counts[0]) + 1];
+    EXPECT_TRUE(near(secondStart, column, g.areaBottom + 1));
+    EXPECT_TRUE(near(secondNext, column, g.areaTop - 1));
+}
+
 TEST_F(ShadingTest, PoleIsFoundWhereverTheWindowLies)
 {
     // The window holds none of the values around zero: the pole search must still find x = 1.
