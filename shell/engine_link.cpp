@@ -87,6 +87,11 @@ public:
             PostMessageA(g_shell.graph, WM_COMMAND, CM_REDRAW_AFTER_REGRID, 0);
     }
     void relayoutMainWindow() override { layoutMainWindow(); }
+    void closeIntegrateDialog() override
+    {
+        if (g_shell.integrateDialog)
+            DestroyWindow(g_shell.integrateDialog);
+    }
 };
 
 // Drawing runs as the shell sees them: the toolbar and buttons change, the focus comes back after.
