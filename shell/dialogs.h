@@ -21,6 +21,7 @@ bool openScaleDialog(qv::GraphDoc& doc);
 bool openGraphPaperDialog(qv::GraphDoc& doc);
 bool openThetaRangeDialog(qv::GraphDoc& doc);
 bool openFinenessDialog(qv::GraphDoc& doc);
+bool openColorsDialog(qv::GraphDoc& doc);
 
 // dialogs_tools.cpp: Axis Legends, Graph Labels, Annotate, Options Panel, Point Tables Options,
 // Integration Options, Point Evaluate, Find Critical Points, the Variables panel and the Integrate

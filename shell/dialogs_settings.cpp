@@ -17,6 +17,7 @@
 #include "doc/graph_doc.h"
 #include "expr/number_format.h"
 #include "expr/parser.h"
+#include "plot/colours.h"
 #include "plot/grid_setup.h"
 #include "resource.h"
 #include "shell.h"
@@ -785,6 +786,245 @@ INT_PTR CALLBACK finenessProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
     }
 }
 
+// ---- Select Color Scheme ----
+
+struct ColourState {
+    qv::ColourScheme working{};
+};
+
+constexpr int SCHEME_RADIOS = 4;  // Monochrome, Gray, White, Black, in the built-in schemes' order
+constexpr int SWATCH_WIDTH = 24;
+constexpr int COLOUR_ITEM_HEIGHT = 16;
+constexpr int PREVIEW_BORDER_GAP = 3;
+constexpr int PREVIEW_DIAGONAL_STEP = 7;
+
+COLORREF paletteColour(int index)
+{
+    return index >= 0 && index < qv::PALETTE_SIZE ? COLORREF(qv::PALETTE[std::size_t(index)]) : RGB(0, 0, 0);
+}
+
+COLORREF workingColour(const ColourState& state, int element)
+{
+    return COLORREF(qv::colourOf(state.working, element));
+}
+
+int selectedElement(HWND dialog)
+{
+    const LRESULT element = SendDlgItemMessageA(dialog, IDC_CS_ELEMENTS, LB_GETCURSEL, 0, 0);
+    return element >= 0 && element < qv::SCHEME_SIZE ? int(element) : 0;
+}
+
+// The radio button of the scheme the working copy equals, the element's colour, and the preview.
+void showWorkingScheme(HWND dialog)
+{
+    const ColourState& state = stateOf<ColourState>(dialog);
+    const int builtin = qv::builtinSchemeOf(state.working);
+    CheckRadioButton(dialog, IDC_CS_MONOCHROME, IDC_CS_CUSTOM, builtin >= 0 ? IDC_CS_MONOCHROME + builtin : IDC_CS_CUSTOM);
+    SendDlgItemMessageA(dialog, IDC_CS_COLORS, LB_SETCURSEL, state.working[std::size_t(selectedElement(dialog))], 0);
+    InvalidateRect(GetDlgItem(dialog, IDC_CS_PREVIEW), nullptr, FALSE);
+}
+
+void drawColourItem(const DRAWITEMSTRUCT& item)
+{
+    if (item.itemID == UINT(-1))
+        return;
+    HDC dc = item.hDC;
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    FillRect(dc, &item.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    RECT swatch{item.rcItem.left + 2, item.rcItem.top + 2, item.rcItem.left + 2 + SWATCH_WIDTH, item.rcItem.bottom - 2};
+    HBRUSH fill = CreateSolidBrush(paletteColour(int(item.itemID)));
+    FillRect(dc, &swatch, fill);
+    DeleteObject(fill);
+    FrameRect(dc, &swatch, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    char name[64] = "";
+    SendMessageA(item.hwndItem, LB_GETTEXT, item.itemID, reinterpret_cast<LPARAM>(name));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    RECT label = item.rcItem;
+    label.left = swatch.right + 6;
+    DrawTextA(dc, name, -1, &label, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    if (item.itemState & ODS_FOCUS)
+        DrawFocusRect(dc, &item.rcItem);
+}
+
+HFONT createLogicalFont(const qv::LogicalFont& f)
+{
+    LOGFONTA lf{};
+    lf.lfHeight = f.height;
+    lf.lfWidth = f.width;
+    lf.lfEscapement = f.escapement;
+    lf.lfOrientation = f.orientation;
+    lf.lfWeight = f.weight;
+    lf.lfItalic = f.italic;
+    lf.lfUnderline = f.underline;
+    lf.lfStrikeOut = f.strikeOut;
+    lf.lfCharSet = f.charSet;
+    lf.lfOutPrecision = f.outPrecision;
+    lf.lfClipPrecision = f.clipPrecision;
+    lf.lfQuality = f.quality;
+    lf.lfPitchAndFamily = f.pitchAndFamily;
+    lstrcpynA(lf.lfFaceName, f.faceName.c_str(), LF_FACESIZE);
+    return CreateFontIndirectA(&lf);
+}
+
+// A text in the font of one of the document's grid roles.
+void drawPreviewText(HDC dc, const char* text, int role, COLORREF colour, int x, int y, UINT align)
+{
+    HFONT font = nullptr;
+    if (const qv::GraphDoc* doc = qv::documentProgram().current)
+        font = createLogicalFont(doc->fonts[std::size_t(role)].font);
+    HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+    SetTextColor(dc, colour);
+    SetTextAlign(dc, align);
+    TextOutA(dc, x, y, text, int(std::strlen(text)));
+    if (font) {
+        SelectObject(dc, old);
+        DeleteObject(font);
+    }
+}
+
+void drawLine(HDC dc, COLORREF colour, int style, int width, int x0, int y0, int x1, int y1)
+{
+    HPEN pen = CreatePen(style, width, colour);
+    HGDIOBJ old = SelectObject(dc, pen);
+    MoveToEx(dc, x0, y0, nullptr);
+    LineTo(dc, x1, y1);
+    SelectObject(dc, old);
+    DeleteObject(pen);
+}
+
+// A small graph screen in the working colours.
+void drawSchemePreview(const ColourState& state, const DRAWITEMSTRUCT& item)
+{
+    HDC dc = item.hDC;
+    const RECT r = item.rcItem;
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    HBRUSH back = CreateSolidBrush(workingColour(state, qv::COLOUR_BACK));
+    FillRect(dc, &r, back);
+    DeleteObject(back);
+    SetBkMode(dc, TRANSPARENT);
+    const COLORREF grid = workingColour(state, qv::COLOUR_GRID);
+    for (int quarter : {1, 3}) {
+        const int x = r.left + w * quarter / 4, y = r.top + h * quarter / 4;
+        drawLine(dc, grid, PS_DOT, 1, x, r.top, x, r.bottom);
+        drawLine(dc, grid, PS_DOT, 1, r.left, y, r.right, y);
+    }
+    const COLORREF axes = workingColour(state, qv::COLOUR_AXES);
+    drawLine(dc, axes, PS_SOLID, 1, r.left, r.top + h / 2, r.right, r.top + h / 2);
+    drawLine(dc, axes, PS_SOLID, 1, r.left + w / 2, r.top, r.left + w / 2, r.bottom);
+    HBRUSH border = CreateSolidBrush(workingColour(state, qv::COLOUR_BORDER));
+    FrameRect(dc, &r, border);
+    const RECT inner{r.left + PREVIEW_BORDER_GAP, r.top + PREVIEW_BORDER_GAP, r.right - PREVIEW_BORDER_GAP,
+                     r.bottom - PREVIEW_BORDER_GAP};
+    FrameRect(dc, &inner, border);
+    DeleteObject(border);
+    drawPreviewText(dc, "1", qv::FONT_LEGENDS, workingColour(state, qv::COLOUR_LEGEND), r.left + w * 3 / 4,
+                    r.top + h / 2 + 2, TA_CENTER | TA_TOP);
+    drawPreviewText(dc, "annotation", qv::FONT_ANNOTES, workingColour(state, qv::COLOUR_ANNOTE),
+                    inner.left + 4, inner.bottom - 2, TA_LEFT | TA_BOTTOM);
+    for (int k = 1; k <= qv::GRAPH_COLOURS; ++k) {
+        const int reach = PREVIEW_BORDER_GAP + 2 + k * PREVIEW_DIAGONAL_STEP;
+        drawLine(dc, workingColour(state, qv::COLOUR_GRAPH_BASE + k), PS_SOLID, 2, r.left + reach,
+                 r.top + PREVIEW_BORDER_GAP + 2, r.left + PREVIEW_BORDER_GAP + 2, r.top + reach);
+    }
+}
+
+void loadScheme(HWND dialog, int builtin)
+{
+    qv::selectBuiltinScheme(stateOf<ColourState>(dialog).working, builtin);
+    showWorkingScheme(dialog);
+}
+
+INT_PTR CALLBACK coloursProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG: {
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        for (int i = 0; i < qv::SCHEME_SIZE; ++i)
+            SendDlgItemMessageA(dialog, IDC_CS_ELEMENTS, LB_ADDSTRING, 0,
+                                reinterpret_cast<LPARAM>(loadString(IDS_COLOR_ELEMENT_FIRST + i).c_str()));
+        for (int i = 0; i < qv::PALETTE_SIZE; ++i)
+            SendDlgItemMessageA(dialog, IDC_CS_COLORS, LB_ADDSTRING, 0,
+                                reinterpret_cast<LPARAM>(loadString(IDS_PALETTE_FIRST + i).c_str()));
+        SendDlgItemMessageA(dialog, IDC_CS_ELEMENTS, LB_SETCURSEL, qv::COLOUR_BACK, 0);
+        showWorkingScheme(dialog);
+        centreOverMain(dialog);
+        return TRUE;
+    }
+    case WM_MEASUREITEM: {
+        auto& item = *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        if (item.CtlID != IDC_CS_COLORS)
+            return FALSE;
+        item.itemHeight = COLOUR_ITEM_HEIGHT;
+        return TRUE;
+    }
+    case WM_DRAWITEM: {
+        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (item.CtlID == IDC_CS_COLORS)
+            drawColourItem(item);
+        else if (item.CtlID == IDC_CS_PREVIEW && hasState(dialog))
+            drawSchemePreview(stateOf<ColourState>(dialog), item);
+        else
+            return FALSE;
+        return TRUE;
+    }
+    case WM_COMMAND: {
+        if (!hasState(dialog))
+            return FALSE;
+        const int id = LOWORD(wParam);
+        ColourState& state = stateOf<ColourState>(dialog);
+        if (id >= IDC_CS_MONOCHROME && id < IDC_CS_MONOCHROME + SCHEME_RADIOS && HIWORD(wParam) == BN_CLICKED) {
+            loadScheme(dialog, id - IDC_CS_MONOCHROME);
+            return TRUE;
+        }
+        switch (id) {
+        case IDC_CS_CUSTOM:
+            // Custom names what the lists made; choosing it alone changes nothing.
+            showWorkingScheme(dialog);
+            return TRUE;
+        case IDC_CS_DEFAULT: loadScheme(dialog, qv::SCHEME_GRAY); return TRUE;
+        case IDC_CS_ELEMENTS:
+            if (HIWORD(wParam) == LBN_SELCHANGE)
+                showWorkingScheme(dialog);
+            return TRUE;
+        case IDC_CS_COLORS:
+            if (HIWORD(wParam) == LBN_SELCHANGE) {
+                const LRESULT colour = SendDlgItemMessageA(dialog, IDC_CS_COLORS, LB_GETCURSEL, 0, 0);
+                if (colour >= 0 && colour < qv::PALETTE_SIZE)
+                    state.working[std::size_t(selectedElement(dialog))] = std::uint8_t(colour);
+                showWorkingScheme(dialog);
+            }
+            return TRUE;
+        case IDOK: EndDialog(dialog, IDOK); return TRUE;
+        case IDCANCEL: EndDialog(dialog, IDCANCEL); return TRUE;
+        }
+        return FALSE;
+    }
+    default:
+        return FALSE;
+    }
+}
+
+// ---- About ----
+
+INT_PTR CALLBACK aboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        SetDlgItemTextA(dialog, IDC_AB_DATE, (std::string("Built ") + __DATE__).c_str());
+        centreOverMain(dialog);
+        return TRUE;
+    case WM_COMMAND:
+        if (HIWORD(wParam) == BN_CLICKED) {
+            EndDialog(dialog, LOWORD(wParam));
+            return TRUE;
+        }
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
 }  // namespace
 
 // ---- The entry points ----
@@ -849,6 +1089,25 @@ bool openFinenessDialog(qv::GraphDoc& doc)
     return finer;
 }
 
+bool openColorsDialog(qv::GraphDoc& doc)
+{
+    qv::ProgramOptions& options = qv::programOptions();
+    ColourState state{options.colourScheme};
+    if (!runDialog(IDD_COLORS, coloursProc, state))
+        return false;
+    options.colourScheme = state.working;
+    const int builtin = qv::builtinSchemeOf(state.working);
+    // Gray is the built-in default and is not remembered as a choice.
+    options.colourChoice = std::int8_t(builtin == qv::SCHEME_GRAY ? -1 : builtin);
+    doc.pending |= qv::PENDING_REPAINT;
+    return true;
+}
+
+void showAbout()
+{
+    DialogBoxParamA(g_shell.instance, MAKEINTRESOURCEA(IDD_ABOUT), dialogOwner(), aboutProc, 0);
+}
+
 bool settingsDialogCommand(qv::GraphDoc& doc, int id)
 {
     switch (id) {
@@ -857,6 +1116,8 @@ bool settingsDialogCommand(qv::GraphDoc& doc, int id)
     case CM_GRAPHPAPER: openGraphPaperDialog(doc); return true;
     case CM_THETARANGE: openThetaRangeDialog(doc); return true;
     case CM_FINENESS: openFinenessDialog(doc); return true;
+    case CM_COLORS: openColorsDialog(doc); return true;
+    case CM_HELPABOUT: showAbout(); return true;
     default: return false;
     }
 }
@@ -868,7 +1129,9 @@ bool settingsDialogAvailable(int id)
     case CM_SCALE:
     case CM_GRAPHPAPER:
     case CM_THETARANGE:
-    case CM_FINENESS: return true;
+    case CM_FINENESS:
+    case CM_COLORS:
+    case CM_HELPABOUT: return true;
     default: return false;
     }
 }

@@ -37,6 +37,10 @@ constexpr int LO_BASE10 = 2301, LO_OTHER = 2303, LO_OTHERBASE = 2304, LO_LOGLOG 
 constexpr int TR_START = 2401, TR_START_DEGREES = 2402, TR_START_PI = 2404, TR_END = 2411, TR_END_DEGREES = 2412,
               TR_DEFAULTS = 2420;
 constexpr int FN_VALUE = 2501, FN_BAR = 2502;
+constexpr int CM_COLORS = 3006, CM_HELPABOUT = 6501;
+constexpr int CS_GRAY = 2602, CS_WHITE = 2603, CS_BLACK = 2604, CS_CUSTOM = 2605, CS_ELEMENTS = 2610,
+              CS_COLORS = 2611, CS_DEFAULT = 2613;
+constexpr int GRAPH_1 = 6, MAGENTA = 4, BLUE = 1, DARK_GRAY = 14, WHITE = 7;
 
 struct Session {
     Program* program = nullptr;
@@ -535,6 +539,101 @@ void fineness(Session& s, const std::string& setup)
     waitIdle(s);
 }
 
+// Picks an entry of a list box of the dialog as a click would.
+void pick(HWND dialog, int list, int index)
+{
+    HWND box = GetDlgItem(dialog, list);
+    SendMessageA(box, LB_SETCURSEL, index, 0);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(list, LBN_SELCHANGE), LPARAM(box));
+    flush(dialog);
+}
+
+int selection(HWND dialog, int list) { return int(SendDlgItemMessageA(dialog, list, LB_GETCURSEL, 0, 0)); }
+
+std::string savedSetup(const Session& s, const std::string& setup)
+{
+    command(s.main, CM_SAVESETUP);
+    Sleep(800);
+    std::ifstream in(setup, std::ios::binary);
+    std::stringstream saved;
+    saved << in.rdbuf();
+    return saved.str();
+}
+
+// The colour filling most of the plotting area.
+uint32_t paperColour(const Session& s)
+{
+    const Bitmap shot = graphShot(s);
+    return shot.at(shot.width / 8 + 3, shot.height / 8 + 3);
+}
+
+void colours(Session& s, const std::string& setup)
+{
+    HWND dialog = openDialog(s, CM_COLORS, "Select Color Scheme");
+    if (!dialog)
+        return;
+    check(ticked(dialog, CS_GRAY), "the Gray scheme is shown");
+    check(SendDlgItemMessageA(dialog, CS_ELEMENTS, LB_GETCOUNT, 0, 0) == 13 &&
+              SendDlgItemMessageA(dialog, CS_COLORS, LB_GETCOUNT, 0, 0) == 16,
+          "13 elements and 16 colours are listed");
+    check(selection(dialog, CS_ELEMENTS) == 0 && selection(dialog, CS_COLORS) == DARK_GRAY,
+          "Background is selected with its Dark Gray");
+    pick(dialog, CS_ELEMENTS, GRAPH_1);
+    check(selection(dialog, CS_COLORS) == MAGENTA, "Graph 1 shows its Magenta");
+    pick(dialog, CS_COLORS, BLUE);
+    check(ticked(dialog, CS_CUSTOM) && !ticked(dialog, CS_GRAY), "another colour for Graph 1 makes the scheme custom");
+    captureWindow(dialog).save(artefact("colors_custom.bmp"));
+    pick(dialog, CS_COLORS, MAGENTA);
+    check(ticked(dialog, CS_GRAY) && !ticked(dialog, CS_CUSTOM), "its own colour again makes it Gray");
+    click(GetDlgItem(dialog, CS_WHITE));
+    flush(dialog);
+    pick(dialog, CS_ELEMENTS, 0);
+    check(selection(dialog, CS_COLORS) == WHITE, "White loads a white background");
+    captureWindow(dialog).save(artefact("colors.bmp"));
+    click(GetDlgItem(dialog, IDOK));
+    check(closes(dialog), "OK closes it");
+    waitIdle(s);
+    check(paperColour(s) == 0xFFFFFF, "the graph is drawn on white paper");
+    check(savedSetup(s, setup).find("\ncolor=2") != std::string::npos, "the White scheme is remembered");
+
+    dialog = openDialog(s, CM_COLORS, "Select Color Scheme");
+    if (!dialog)
+        return;
+    check(ticked(dialog, CS_WHITE), "the White scheme is shown next time");
+    click(GetDlgItem(dialog, CS_BLACK));
+    click(GetDlgItem(dialog, IDCANCEL));
+    check(closes(dialog), "Cancel closes it");
+    waitIdle(s);
+    check(paperColour(s) == 0xFFFFFF, "Cancel keeps the paper white");
+    dialog = openDialog(s, CM_COLORS, "Select Color Scheme");
+    if (!dialog)
+        return;
+    click(GetDlgItem(dialog, CS_DEFAULT));
+    flush(dialog);
+    check(ticked(dialog, CS_GRAY), "Default loads Gray");
+    click(GetDlgItem(dialog, IDOK));
+    closes(dialog);
+    waitIdle(s);
+    check(paperColour(s) == 0x808080, "the paper is gray again");
+    check(savedSetup(s, setup).find("\ncolor=") == std::string::npos, "Gray is not remembered as a choice");
+}
+
+void about(Session& s)
+{
+    HWND dialog = openDialog(s, CM_HELPABOUT, "About Quorvex");
+    if (!dialog)
+        return;
+    captureWindow(dialog).save(artefact("about.bmp"));
+    bool name = false, version = false;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        name = name || text(child) == "Quorvex for Win32 ";
+        version = version || text(child) == "Version 1.60e";
+    }
+    check(name && version, "it names the program and its version");
+    click(GetDlgItem(dialog, IDOK));
+    check(closes(dialog), "OK closes it");
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -558,6 +657,8 @@ int main(int argc, char** argv)
     graphPaper(s);
     thetaRange(s);
     fineness(s, setup);
+    colours(s, setup);
+    about(s);
     exitProgram(s, "settings");
     return finish();
 }
