@@ -719,6 +719,97 @@ void criticalPointsDialog(qv::GraphDoc& doc)
     runDialog(IDD_CRITICALPOINTS, criticalPointsProc, &state);
 }
 
+// Point Tables Options.
+
+constexpr std::uint16_t TABLES_ON = 1;
+constexpr std::uint16_t TABLES_LEGEND_SPACING = 2;
+constexpr std::uint16_t TABLES_GRID_SPACING = 4;
+constexpr std::uint16_t TABLES_CUSTOM = 8;
+constexpr std::uint16_t TABLES_SCALE = 16;
+constexpr int TABLE_COLUMNS_MIN = 1, TABLE_COLUMNS_MAX = 4;
+constexpr int TABLE_COLUMNS_DIGITS = 1;
+
+struct TableOptionsState {
+    bool filling = true;
+};
+
+INT_PTR CALLBACK tableOptionsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG: {
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        auto* state = reinterpret_cast<TableOptionsState*>(lParam);
+        const qv::ProgramOptions& o = qv::programOptions();
+        const int spacing = (o.tables & TABLES_CUSTOM)           ? IDC_TO_CUSTOM
+                            : (o.tables & TABLES_LEGEND_SPACING) ? IDC_TO_LEGENDS
+                                                                 : IDC_TO_GRID;
+        CheckRadioButton(dialog, IDC_TO_LEGENDS, IDC_TO_CUSTOM, spacing);
+        CheckRadioButton(dialog, IDC_TO_LOCK, IDC_TO_SCALE, (o.tables & TABLES_SCALE) ? IDC_TO_SCALE : IDC_TO_LOCK);
+        limitField(dialog, IDC_TO_INCREMENT, INCREMENT_LIMIT);
+        if (spacing == IDC_TO_CUSTOM)
+            showNumber(dialog, IDC_TO_INCREMENT, o.tableincr);
+        limitField(dialog, IDC_TO_COLUMNS, TABLE_COLUMNS_DIGITS);
+        SetDlgItemInt(dialog, IDC_TO_COLUMNS, UINT(o.tablecols), FALSE);
+        state->filling = false;
+        centreOverMain(dialog);
+        return TRUE;
+    }
+    case WM_COMMAND: {
+        const int id = LOWORD(wParam);
+        auto* state = dialogData<TableOptionsState>(dialog);
+        if (id == IDC_TO_INCREMENT && HIWORD(wParam) == EN_CHANGE) {
+            if (state && !state->filling)
+                CheckRadioButton(dialog, IDC_TO_LEGENDS, IDC_TO_CUSTOM, IDC_TO_CUSTOM);
+            return TRUE;
+        }
+        if (id == IDC_TO_CUSTOM && HIWORD(wParam) == BN_CLICKED) {
+            if (GetWindowTextLengthA(GetDlgItem(dialog, IDC_TO_INCREMENT)) == 0) {
+                state->filling = true;
+                showNumber(dialog, IDC_TO_INCREMENT, qv::programOptions().tableincr);
+                state->filling = false;
+            }
+            return TRUE;
+        }
+        if (id == IDCANCEL) {
+            EndDialog(dialog, IDCANCEL);
+            return TRUE;
+        }
+        if (id != IDOK)
+            return FALSE;
+        BOOL read = FALSE;
+        const UINT columns = GetDlgItemInt(dialog, IDC_TO_COLUMNS, &read, FALSE);
+        if (!read || columns < UINT(TABLE_COLUMNS_MIN) || columns > UINT(TABLE_COLUMNS_MAX)) {
+            selectField(dialog, IDC_TO_COLUMNS);
+            return TRUE;
+        }
+        const bool custom = ticked(dialog, IDC_TO_CUSTOM);
+        double increment = 0;
+        if (custom && (!readConstant(dialog, IDC_TO_INCREMENT, increment, false) || !(increment > 0))) {
+            selectField(dialog, IDC_TO_INCREMENT);
+            return TRUE;
+        }
+        qv::ProgramOptions& o = qv::programOptions();
+        std::uint16_t tables = o.tables & TABLES_ON;
+        if (custom)
+            tables |= TABLES_CUSTOM | (ticked(dialog, IDC_TO_SCALE) ? TABLES_SCALE : 0);
+        else
+            tables |= (ticked(dialog, IDC_TO_LEGENDS) ? TABLES_LEGEND_SPACING : TABLES_GRID_SPACING) |
+                      (o.tables & TABLES_SCALE);
+        if (tables != o.tables || custom)
+            qv::printout().table.newTable = true;
+        o.tables = tables;
+        if (custom)
+            o.tableincr = increment;
+        o.tablecols = static_cast<std::int16_t>(columns);
+        qv::printout().tableColumns = int(columns);
+        EndDialog(dialog, IDOK);
+        return TRUE;
+    }
+    default:
+        return FALSE;
+    }
+}
+
 }  // namespace
 
 bool axisLegendsDialog(qv::GraphDoc& doc)
@@ -738,6 +829,7 @@ bool toolDialogAvailable(int id)
     case CM_CRITICAL:
     case CM_EVALUATE:
     case CM_VARIABLES:
+    case CM_TABLEOPTIONS:
         return true;
     default:
         return false;
@@ -755,6 +847,11 @@ bool toolDialogCommand(qv::GraphDoc& doc, int id)
     case CM_CRITICAL: criticalPointsDialog(doc); return true;
     case CM_EVALUATE: pointEvaluateDialog(doc); return true;
     case CM_VARIABLES: variablesPanelCommand(); return true;
+    case CM_TABLEOPTIONS: {
+        TableOptionsState state;
+        runDialog(IDD_TABLEOPTIONS, tableOptionsProc, &state);
+        return true;
+    }
     default: return false;
     }
 }

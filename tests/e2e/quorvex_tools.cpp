@@ -23,6 +23,7 @@ constexpr int IO_SIMPSON = 3061, IO_SPECIFY = 3064, IO_SEGMENTS = 3065, IO_MOUSE
 constexpr int IC_FROM = 3082, IC_TO = 3083, IC_CALCULATE = 3084, IC_AREA = 3085;
 constexpr int CP_RESULTS = 3101, CP_GUESS = 3102, CP_CALCULATE = 3106;
 constexpr int PE_VALUE = 3122, PE_DEGREES = 3124, PE_XPI = 3125, PE_CALCULATE = 3126, PE_RESULT = 3127;
+constexpr int TO_CUSTOM = 3162, TO_INCREMENT = 3163, TO_SCALE = 3165, TO_COLUMNS = 3166;
 constexpr int VA_FROM = 3140, VA_B = 3143, VA_UPDATE = 3148;
 
 struct Session {
@@ -326,6 +327,53 @@ void integration(Session& s, const std::string& setup)
     check(closes(curve), "Close ends the Integrate curve dialog");
 }
 
+void tableOptions(Session& s, const std::string& setup)
+{
+    HWND dialog = open(s, 5004, "Point Tables Options");
+    if (!dialog)
+        return;
+    check(!checked(dialog, TO_CUSTOM) && text(item(dialog, TO_INCREMENT)).empty(), "grid spacing at first");
+    click(item(dialog, TO_CUSTOM));
+    flush(dialog);
+    check(text(item(dialog, TO_INCREMENT)) == "1", "choosing Custom fills in the last increment (\"" +
+                                                        text(item(dialog, TO_INCREMENT)) + "\")");
+    struct Case {
+        const char* increment;
+        const char* columns;
+        bool accepted;
+    };
+    const Case cases[] = {{"1", "5", false}, {"1", "0", false}, {"0", "2", false}, {"-1/2", "2", false},
+                          {"1/2", "2", true}};
+    for (const Case& c : cases) {
+        setText(item(dialog, TO_INCREMENT), c.increment);
+        setText(item(dialog, TO_COLUMNS), c.columns);
+        if (c.accepted) {
+            click(item(dialog, TO_SCALE));
+            shoot(dialog, "table_options.bmp");
+        }
+        press(dialog, IDOK);
+        check(c.accepted ? closes(dialog) : stillOpen(dialog), std::string("increment ") + c.increment + ", " +
+                                                                   c.columns + (c.accepted ? " graphs are taken" : " graphs keep it open"));
+    }
+    DeleteFileA(setup.c_str());
+    command(s.main, 1005);
+    Sleep(600);
+    const std::string ini = readFile(setup);
+    check(has(ini, "tableopts=24\n") && has(ini, "tableincr=0.5\n") && has(ini, "tablecols=2\n"),
+          "a custom increment of 0.5 scaling with the grid, two graphs a table");
+    dialog = open(s, 5004, "Point Tables Options");
+    if (!dialog)
+        return;
+    check(checked(dialog, TO_CUSTOM) && checked(dialog, TO_SCALE) && text(item(dialog, TO_COLUMNS)) == "2",
+          "they are shown again");
+    setText(item(dialog, TO_COLUMNS), "4");
+    press(dialog, IDCANCEL);
+    check(closes(dialog), "Cancel closes it");
+    command(s.main, 1005);
+    Sleep(600);
+    check(has(readFile(setup), "tablecols=2\n"), "Cancel keeps the options");
+}
+
 void criticalPoints(Session& s)
 {
     HWND dialog = open(s, 6005, "Find Critical Points");
@@ -467,6 +515,7 @@ int main(int argc, char** argv)
         waitIdle(s);
         integration(s, setup);
         criticalPoints(s);
+        tableOptions(s, setup);
         pointEvaluate(s);
         variables(s);
         check(p.running(), "still running after the dialogs");
