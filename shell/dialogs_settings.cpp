@@ -2,8 +2,10 @@
 // Fineness Control. Each is modal over the window that opened it and centred over the main window;
 // an invalid field is selected and keeps its dialog open.
 #include <windows.h>
+#include <commdlg.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -15,9 +17,12 @@
 #include "dialogs.h"
 #include "dialogs_settings_ids.h"
 #include "doc/graph_doc.h"
+#include "doc/graph_file.h"
 #include "expr/number_format.h"
 #include "expr/parser.h"
+#include "platform/win32/gdi_surface.h"
 #include "plot/colours.h"
+#include "plot/grid_draw.h"
 #include "plot/grid_setup.h"
 #include "resource.h"
 #include "shell.h"
@@ -1025,6 +1030,225 @@ INT_PTR CALLBACK aboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
     }
 }
 
+// ---- Fonts ----
+
+constexpr int FONT_ROLE_COUNT = qv::WINDOW_FONT_COUNT + qv::GRID_FONT_COUNT;
+constexpr int ROLE_EDIT = 0;
+constexpr int ROLE_TABLES = 1;
+constexpr int ROLE_STATUS = 2;
+constexpr int ROLE_TITLES = qv::WINDOW_FONT_COUNT + qv::FONT_TITLES;
+constexpr int ROLE_LEFT_LABEL = qv::WINDOW_FONT_COUNT + qv::FONT_LEFTLBL;
+
+struct FontsState {
+    qv::GraphDoc* doc = nullptr;
+    std::array<qv::LogicalFont, FONT_ROLE_COUNT> working{};
+    std::array<bool, FONT_ROLE_COUNT> changed{};
+    HFONT sampleFont = nullptr;
+};
+
+bool isWindowRole(int role) { return role < qv::WINDOW_FONT_COUNT; }
+
+// The font a role draws with now: a grid role that was never chosen uses the default for the screen.
+qv::LogicalFont currentFont(const qv::GraphDoc& doc, int role)
+{
+    if (isWindowRole(role))
+        return qv::programOptions().windowFonts[std::size_t(role)].font;
+    const int grid = role - qv::WINDOW_FONT_COUNT;
+    const qv::LogicalFont& stored = doc.fonts[std::size_t(grid)].font;
+    return stored.faceName.empty() ? qv::defaultGridFont(grid, smallScreen()) : stored;
+}
+
+int selectedRole(HWND dialog)
+{
+    const LRESULT role = SendDlgItemMessageA(dialog, IDC_FO_ROLES, LB_GETCURSEL, 0, 0);
+    return role >= 0 && role < FONT_ROLE_COUNT ? int(role) : 0;
+}
+
+// The sample field shows the role's face name in the role's font.
+void showFontSample(HWND dialog)
+{
+    FontsState& state = stateOf<FontsState>(dialog);
+    qv::LogicalFont font = state.working[std::size_t(selectedRole(dialog))];
+    font.escapement = font.orientation = 0;
+    HFONT sample = createLogicalFont(font);
+    HWND field = GetDlgItem(dialog, IDC_FO_SAMPLE);
+    std::string face = font.faceName;
+    if (face.empty() && sample) {
+        HDC dc = GetDC(field);
+        HGDIOBJ old = SelectObject(dc, sample);
+        char name[LF_FACESIZE] = "";
+        GetTextFaceA(dc, sizeof name, name);
+        SelectObject(dc, old);
+        ReleaseDC(field, dc);
+        face = name;
+    }
+    SendMessageA(field, WM_SETFONT, reinterpret_cast<WPARAM>(sample), TRUE);
+    SetWindowTextA(field, face.c_str());
+    if (state.sampleFont)
+        DeleteObject(state.sampleFont);
+    state.sampleFont = sample;
+}
+
+// The device context of the current printer, for the roles that are printed; null without one.
+HDC printerContext()
+{
+    char name[256] = "";
+    DWORD size = sizeof name;
+    if (!GetDefaultPrinterA(name, &size))
+        return nullptr;
+    return CreateDCA("WINSPOOL", name, nullptr, nullptr);
+}
+
+LOGFONTA toLogFont(const qv::LogicalFont& f)
+{
+    LOGFONTA lf{};
+    lf.lfHeight = f.height;
+    lf.lfWidth = f.width;
+    lf.lfWeight = f.weight;
+    lf.lfItalic = f.italic;
+    lf.lfUnderline = f.underline;
+    lf.lfStrikeOut = f.strikeOut;
+    lf.lfCharSet = f.charSet;
+    lf.lfOutPrecision = f.outPrecision;
+    lf.lfClipPrecision = f.clipPrecision;
+    lf.lfQuality = f.quality;
+    lf.lfPitchAndFamily = f.pitchAndFamily;
+    lstrcpynA(lf.lfFaceName, f.faceName.c_str(), LF_FACESIZE);
+    return lf;
+}
+
+// Side labels are kept upright: their turn is given when the font is created.
+qv::LogicalFont fromLogFont(const LOGFONTA& lf)
+{
+    qv::LogicalFont f;
+    f.height = lf.lfHeight;
+    f.width = lf.lfWidth;
+    f.weight = lf.lfWeight;
+    f.italic = lf.lfItalic;
+    f.underline = lf.lfUnderline;
+    f.strikeOut = lf.lfStrikeOut;
+    f.charSet = lf.lfCharSet;
+    f.outPrecision = lf.lfOutPrecision;
+    f.clipPrecision = lf.lfClipPrecision;
+    f.quality = lf.lfQuality;
+    f.pitchAndFamily = lf.lfPitchAndFamily;
+    f.faceName = std::string(lf.lfFaceName).substr(0, qv::MAX_FONT_FACE);
+    return f;
+}
+
+// The platform's font chooser for the selected role, listing the fonts that role can use.
+void chooseRoleFont(HWND dialog)
+{
+    FontsState& state = stateOf<FontsState>(dialog);
+    const int role = selectedRole(dialog);
+    LOGFONTA lf = toLogFont(state.working[std::size_t(role)]);
+    CHOOSEFONTA chooser{};
+    chooser.lStructSize = sizeof chooser;
+    chooser.hwndOwner = dialog;
+    chooser.lpLogFont = &lf;
+    chooser.Flags = CF_INITTOLOGFONTSTRUCT;
+    HDC printer = nullptr;
+    if (isWindowRole(role)) {
+        chooser.Flags |= CF_SCREENFONTS;
+    } else {
+        printer = printerContext();
+        chooser.Flags |= printer ? CF_BOTH : CF_SCREENFONTS;
+        chooser.Flags |= role >= ROLE_LEFT_LABEL ? CF_TTONLY : CF_SCALABLEONLY;
+        if (printer && role < ROLE_LEFT_LABEL)
+            chooser.Flags |= CF_WYSIWYG;
+        chooser.hDC = printer;
+    }
+    const bool chosen = ChooseFontA(&chooser) != 0;
+    if (printer)
+        DeleteDC(printer);
+    if (!chosen)
+        return;
+    state.working[std::size_t(role)] = fromLogFont(lf);
+    state.changed[std::size_t(role)] = true;
+    showFontSample(dialog);
+}
+
+INT_PTR CALLBACK fontsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG: {
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        for (int role = 0; role < FONT_ROLE_COUNT; ++role)
+            SendDlgItemMessageA(dialog, IDC_FO_ROLES, LB_ADDSTRING, 0,
+                                reinterpret_cast<LPARAM>(loadString(IDS_FONT_ROLE_FIRST + role).c_str()));
+        SendDlgItemMessageA(dialog, IDC_FO_ROLES, LB_SETCURSEL, 0, 0);
+        showFontSample(dialog);
+        centreOverMain(dialog);
+        return TRUE;
+    }
+    case WM_DESTROY:
+        if (hasState(dialog)) {
+            FontsState& state = stateOf<FontsState>(dialog);
+            SendDlgItemMessageA(dialog, IDC_FO_SAMPLE, WM_SETFONT, 0, FALSE);
+            if (state.sampleFont)
+                DeleteObject(state.sampleFont);
+            state.sampleFont = nullptr;
+        }
+        return FALSE;
+    case WM_COMMAND:
+        if (!hasState(dialog))
+            return FALSE;
+        switch (LOWORD(wParam)) {
+        case IDC_FO_ROLES:
+            if (HIWORD(wParam) == LBN_SELCHANGE)
+                showFontSample(dialog);
+            else if (HIWORD(wParam) == LBN_DBLCLK)
+                chooseRoleFont(dialog);
+            return TRUE;
+        case IDC_FO_SELECT: chooseRoleFont(dialog); return TRUE;
+        case IDOK: EndDialog(dialog, IDOK); return TRUE;
+        case IDCANCEL: EndDialog(dialog, IDCANCEL); return TRUE;
+        }
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+// Gives the changed roles their fonts and what each change asks of the windows.
+void applyChosenFonts(const FontsState& state)
+{
+    qv::GraphDoc& doc = *state.doc;
+    qv::ProgramOptions& options = qv::programOptions();
+    const int editHeight = options.windowFonts[ROLE_EDIT].measuredHeight;
+    const int statusHeight = options.windowFonts[ROLE_STATUS].measuredHeight;
+    bool windowFonts = false, gridFonts = false;
+    for (int role = 0; role < FONT_ROLE_COUNT; ++role) {
+        if (!state.changed[std::size_t(role)])
+            continue;
+        qv::GridFont& slot = isWindowRole(role) ? options.windowFonts[std::size_t(role)]
+                                                : doc.fonts[std::size_t(role - qv::WINDOW_FONT_COUNT)];
+        slot.font = state.working[std::size_t(role)];
+        slot.customized = 'y';
+        if (isWindowRole(role)) {
+            windowFonts = true;
+        } else {
+            gridFonts = true;
+            if (role < ROLE_TITLES)
+                doc.pending |= qv::PENDING_REPAINT;
+            else if (doc.showLabels)
+                doc.pending |= qv::PENDING_REGRID | qv::PENDING_RELAYOUT;
+        }
+    }
+    if (windowFonts) {
+        refreshWindowFonts();
+        if (options.windowFonts[ROLE_EDIT].measuredHeight != editHeight ||
+            options.windowFonts[ROLE_STATUS].measuredHeight != statusHeight) {
+            layoutMainWindow();
+            doc.pending |= qv::PENDING_REGRID | qv::PENDING_RELAYOUT;
+        }
+        if (state.changed[ROLE_TABLES] && g_shell.printout && (options.tables & 1))
+            InvalidateRect(g_shell.printout, nullptr, TRUE);
+    }
+    if (gridFonts && g_shell.graphSurface)
+        qv::measureGridFonts(doc, *g_shell.graphSurface, smallScreen());
+}
+
 }  // namespace
 
 // ---- The entry points ----
@@ -1108,6 +1332,18 @@ void showAbout()
     DialogBoxParamA(g_shell.instance, MAKEINTRESOURCEA(IDD_ABOUT), dialogOwner(), aboutProc, 0);
 }
 
+bool openFontsDialog(qv::GraphDoc& doc)
+{
+    FontsState state;
+    state.doc = &doc;
+    for (int role = 0; role < FONT_ROLE_COUNT; ++role)
+        state.working[std::size_t(role)] = currentFont(doc, role);
+    if (!runDialog(IDD_FONTS, fontsProc, state))
+        return false;
+    applyChosenFonts(state);
+    return true;
+}
+
 bool settingsDialogCommand(qv::GraphDoc& doc, int id)
 {
     switch (id) {
@@ -1118,6 +1354,7 @@ bool settingsDialogCommand(qv::GraphDoc& doc, int id)
     case CM_FINENESS: openFinenessDialog(doc); return true;
     case CM_COLORS: openColorsDialog(doc); return true;
     case CM_HELPABOUT: showAbout(); return true;
+    case CM_FONTS: openFontsDialog(doc); return true;
     default: return false;
     }
 }
@@ -1131,6 +1368,7 @@ bool settingsDialogAvailable(int id)
     case CM_THETARANGE:
     case CM_FINENESS:
     case CM_COLORS:
+    case CM_FONTS:
     case CM_HELPABOUT: return true;
     default: return false;
     }

@@ -196,6 +196,10 @@ void showBanner()
 
 }  // namespace
 
+namespace shell {
+void refreshWindowFonts() { applyWindowFonts(); }
+}  // namespace shell
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show)
 {
     g_shell.instance = instance;

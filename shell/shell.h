@@ -79,6 +79,8 @@ extern Shell g_shell;
 
 bool smallScreen();
 std::string loadString(UINT id);
+// Creates the three window fonts again from the program's options and gives them to their windows.
+void refreshWindowFonts();
 
 // main_window.cpp
 bool registerClasses(HINSTANCE instance);

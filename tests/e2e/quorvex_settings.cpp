@@ -40,6 +40,9 @@ constexpr int FN_VALUE = 2501, FN_BAR = 2502;
 constexpr int CM_COLORS = 3006, CM_HELPABOUT = 6501;
 constexpr int CS_GRAY = 2602, CS_WHITE = 2603, CS_BLACK = 2604, CS_CUSTOM = 2605, CS_ELEMENTS = 2610,
               CS_COLORS = 2611, CS_DEFAULT = 2613;
+constexpr int CM_FONTS = 3007, FO_ROLES = 2801, FO_SELECT = 2802, FO_SAMPLE = 2803;
+constexpr int CHOOSER_FACE = 0x470, CHOOSER_SIZE = 0x472;  // boxes of the platform's font chooser
+constexpr char SCALABLE_FACE[] = "DejaVu Sans Mono";
 constexpr int GRAPH_1 = 6, MAGENTA = 4, BLUE = 1, DARK_GRAY = 14, WHITE = 7;
 
 struct Session {
@@ -634,6 +637,74 @@ void about(Session& s)
     check(closes(dialog), "OK closes it");
 }
 
+int heightOf(HWND window)
+{
+    RECT r{};
+    GetWindowRect(window, &r);
+    return r.bottom - r.top;
+}
+
+// Opens the platform's font chooser for the selected role and answers it with this size (or with
+// Cancel when none is given).
+bool chooseFont(const Session& s, HWND fonts, const char* size)
+{
+    click(GetDlgItem(fonts, FO_SELECT));
+    HWND chooser = s.program->waitForWindow("#32770", "Font", 5000);
+    if (!chooser)
+        return false;
+    settle(chooser);
+    captureWindow(chooser).save(artefact("font_chooser.bmp"));
+    if (size) {
+        HWND face = GetDlgItem(chooser, CHOOSER_FACE);
+        SendMessageA(face, CB_SELECTSTRING, WPARAM(-1), LPARAM(SCALABLE_FACE));
+        PostMessageA(chooser, WM_COMMAND, MAKEWPARAM(CHOOSER_FACE, CBN_SELCHANGE), LPARAM(face));
+        flush(chooser);
+        HWND sizes = GetDlgItem(chooser, CHOOSER_SIZE);
+        SendMessageA(sizes, CB_SELECTSTRING, WPARAM(-1), LPARAM(size));
+        PostMessageA(chooser, WM_COMMAND, MAKEWPARAM(CHOOSER_SIZE, CBN_SELCHANGE), LPARAM(sizes));
+        flush(chooser);
+    }
+    click(GetDlgItem(chooser, size ? IDOK : IDCANCEL));
+    return closes(chooser);
+}
+
+void fonts(Session& s, const std::string& setup)
+{
+    HWND dialog = openDialog(s, CM_FONTS, "Fonts");
+    if (!dialog)
+        return;
+    captureWindow(dialog).save(artefact("fonts.bmp"));
+    check(SendDlgItemMessageA(dialog, FO_ROLES, LB_GETCOUNT, 0, 0) == 10 && selection(dialog, FO_ROLES) == 0,
+          "ten roles, the first selected");
+    const std::string editFace = text(GetDlgItem(dialog, FO_SAMPLE));
+    check(!editFace.empty(), "the sample shows the equation editor's face (\"" + editFace + "\")");
+    pick(dialog, FO_ROLES, 5);
+    check(!text(GetDlgItem(dialog, FO_SAMPLE)).empty(), "and the axis labels' face (\"" +
+                                                            text(GetDlgItem(dialog, FO_SAMPLE)) + "\")");
+    pick(dialog, FO_ROLES, 0);
+    const int fieldHeight = heightOf(s.field);
+    check(chooseFont(s, dialog, "28"), "the font chooser opens for the equation editor and takes a face at size 28");
+    click(GetDlgItem(dialog, IDCANCEL));
+    check(closes(dialog), "Cancel closes the Fonts dialog");
+    waitIdle(s);
+    check(heightOf(s.field) == fieldHeight, "Cancel discards the chosen font");
+
+    dialog = openDialog(s, CM_FONTS, "Fonts");
+    if (!dialog)
+        return;
+    check(chooseFont(s, dialog, nullptr), "a cancelled chooser closes");
+    check(chooseFont(s, dialog, "28"), "size 28 is chosen");
+    check(text(GetDlgItem(dialog, FO_SAMPLE)) == SCALABLE_FACE,
+          "the sample shows the face chosen (\"" + text(GetDlgItem(dialog, FO_SAMPLE)) + "\")");
+    click(GetDlgItem(dialog, IDOK));
+    check(closes(dialog), "Done closes it");
+    waitIdle(s);
+    check(heightOf(s.field) > fieldHeight, "Done gives the equation field the larger font (" +
+                                               std::to_string(fieldHeight) + " to " + std::to_string(heightOf(s.field)) + ")");
+    captureWindow(s.main).save(artefact("large_edit_font.bmp"));
+    check(savedSetup(s, setup).find("\nedit=") != std::string::npos, "the chosen font is kept in the setup");
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -658,6 +729,7 @@ int main(int argc, char** argv)
     thetaRange(s);
     fineness(s, setup);
     colours(s, setup);
+    fonts(s, setup);
     about(s);
     exitProgram(s, "settings");
     return finish();
