@@ -830,6 +830,7 @@ bool toolDialogAvailable(int id)
     case CM_EVALUATE:
     case CM_VARIABLES:
     case CM_TABLEOPTIONS:
+    case CM_SETTINGS:
         return true;
     default:
         return false;
@@ -847,6 +848,7 @@ bool toolDialogCommand(qv::GraphDoc& doc, int id)
     case CM_CRITICAL: criticalPointsDialog(doc); return true;
     case CM_EVALUATE: pointEvaluateDialog(doc); return true;
     case CM_VARIABLES: variablesPanelCommand(); return true;
+    case CM_SETTINGS: optionsPanelDialog(doc); return true;
     case CM_TABLEOPTIONS: {
         TableOptionsState state;
         runDialog(IDD_TABLEOPTIONS, tableOptionsProc, &state);

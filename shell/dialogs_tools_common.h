@@ -39,6 +39,9 @@ T* dialogData(HWND dialog)
 // Axis Legends, also opened from the Options Panel; true on OK.
 bool axisLegendsDialog(qv::GraphDoc& doc);
 
+// dialogs_options.cpp
+void optionsPanelDialog(qv::GraphDoc& doc);
+
 // dialogs_point.cpp
 void pointEvaluateDialog(qv::GraphDoc& doc);
 // Shows the Variables panel, or gives it the focus when it is open.

@@ -119,4 +119,26 @@
 #define IDC_TO_COLUMNS          3166
 #define IDC_TO_COLUMNSLABEL     3167
 
+/* Options Panel */
+#define IDC_OP_RANGE            3180
+#define IDC_OP_THETA            3181
+#define IDC_OP_CHANGERANGE      3182
+#define IDC_OP_SCALEGRID        3183
+#define IDC_OP_CHANGETHETA      3184
+#define IDC_OP_PAPER            3185
+#define IDC_OP_COLORS           3186
+#define IDC_OP_CUSTOM           3187
+#define IDC_OP_DEFAULTS         3188
+#define IDC_OP_HELP             3189
+#define IDC_OP_FINENESS         3190
+#define IDC_OP_LEGENDS          3191
+#define IDC_OP_LABELS           3192
+#define IDC_OP_WIDELINES        3193
+#define IDC_OP_DOTS             3194
+#define IDC_OP_WARNINGS         3195
+#define IDC_OP_TABLES           3196
+#define IDC_OP_AUTOREDRAW       3197
+#define IDC_OP_COUNT            3198
+#define IDC_OP_AUTOSQUARE       3199
+
 #endif

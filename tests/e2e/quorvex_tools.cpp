@@ -24,6 +24,10 @@ constexpr int IC_FROM = 3082, IC_TO = 3083, IC_CALCULATE = 3084, IC_AREA = 3085;
 constexpr int CP_RESULTS = 3101, CP_GUESS = 3102, CP_CALCULATE = 3106;
 constexpr int PE_VALUE = 3122, PE_DEGREES = 3124, PE_XPI = 3125, PE_CALCULATE = 3126, PE_RESULT = 3127;
 constexpr int TO_CUSTOM = 3162, TO_INCREMENT = 3163, TO_SCALE = 3165, TO_COLUMNS = 3166;
+constexpr int OP_RANGE = 3180, OP_CHANGERANGE = 3182, OP_CUSTOM = 3187, OP_DEFAULTS = 3188, OP_FINENESS = 3190,
+              OP_LEGENDS = 3191, OP_WIDELINES = 3193, OP_WARNINGS = 3195, OP_TABLES = 3196, OP_AUTOREDRAW = 3197,
+              OP_COUNT = 3198;
+constexpr int AL_AUTOMATIC = 3041;
 constexpr int VA_FROM = 3140, VA_B = 3143, VA_UPDATE = 3148;
 
 struct Session {
@@ -374,6 +378,73 @@ void tableOptions(Session& s, const std::string& setup)
     check(has(readFile(setup), "tablecols=2\n"), "Cancel keeps the options");
 }
 
+void optionsPanel(Session& s, const std::string& setup)
+{
+    HWND dialog = open(s, 5001, "Options Panel");
+    if (!dialog)
+        return;
+    check(text(item(dialog, OP_RANGE)).rfind("(-8", 0) == 0, "the range is shown (\"" + text(item(dialog, OP_RANGE)) + "\")");
+    check(!checked(dialog, OP_LEGENDS), "the legends turned off before are shown off");
+    click(item(dialog, OP_AUTOREDRAW));
+    flush(dialog);
+    check(!IsWindowEnabled(item(dialog, OP_COUNT)), "the count is disabled without AutoRedraw");
+    click(item(dialog, OP_AUTOREDRAW));
+    flush(dialog);
+    check(IsWindowEnabled(item(dialog, OP_COUNT)), "and enabled with it");
+    // The buttons open the other dialogs; what they change shows in the panel.
+    click(item(dialog, OP_CUSTOM));
+    if (HWND legends = s.program->waitForWindow("#32770", "Axis Legends", 4000)) {
+        click(item(legends, AL_AUTOMATIC));
+        click(item(legends, IDOK));
+        check(closes(legends), "Custom... opens Axis Legends");
+    } else {
+        check(false, "Custom... opens Axis Legends");
+    }
+    flush(dialog);
+    check(checked(dialog, OP_LEGENDS), "the legends box follows it");
+    click(item(dialog, OP_CHANGERANGE));
+    if (HWND range = s.program->waitForWindow("#32770", "Grid Range", 4000)) {
+        click(item(range, IDCANCEL));
+        check(closes(range), "Change Range opens Grid Range");
+    } else {
+        check(false, "Change Range opens Grid Range");
+    }
+    check(stillOpen(dialog), "the panel stays open after it");
+    for (const char* bad : {"0.1", "7", "x"}) {
+        setText(item(dialog, OP_FINENESS), bad);
+        press(dialog, IDOK);
+        check(stillOpen(dialog), std::string("fineness ") + bad + " keeps it open");
+    }
+    setText(item(dialog, OP_FINENESS), "2");
+    click(item(dialog, OP_WIDELINES));
+    click(item(dialog, OP_WARNINGS));
+    setText(item(dialog, OP_COUNT), "5");
+    shoot(dialog, "options_panel.bmp");
+    press(dialog, IDOK);
+    check(closes(dialog), "OK closes the Options Panel");
+    waitIdle(s);
+    command(s.main, 1005);
+    Sleep(600);
+    std::string ini = readFile(setup);
+    check(has(ini, "fineness=2\n") && has(ini, "widelines=on\n") && has(ini, "warnings=on\n") &&
+              has(ini, "autonum=5\n"),
+          "fineness, wide lines, warnings and the count are stored");
+
+    dialog = open(s, 5001, "Options Panel");
+    if (!dialog)
+        return;
+    press(dialog, OP_DEFAULTS);
+    check(text(item(dialog, OP_FINENESS)) == "1" && text(item(dialog, OP_COUNT)) == "25" &&
+              !checked(dialog, OP_WIDELINES) && !checked(dialog, OP_WARNINGS) && !checked(dialog, OP_TABLES),
+          "Defaults fills in the default options");
+    press(dialog, IDCANCEL);
+    check(closes(dialog), "Cancel closes the panel");
+    command(s.main, 1005);
+    Sleep(600);
+    ini = readFile(setup);
+    check(has(ini, "fineness=2\n") && has(ini, "widelines=on\n"), "Cancel after Defaults keeps the options");
+}
+
 void criticalPoints(Session& s)
 {
     HWND dialog = open(s, 6005, "Find Critical Points");
@@ -516,6 +587,7 @@ int main(int argc, char** argv)
         integration(s, setup);
         criticalPoints(s);
         tableOptions(s, setup);
+        optionsPanel(s, setup);
         pointEvaluate(s);
         variables(s);
         check(p.running(), "still running after the dialogs");
