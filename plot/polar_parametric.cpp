@@ -281,7 +281,10 @@ int walkCurve(GraphDoc& doc, Equation& eq, CurveSource& source, const WalkRules&
                 if (d2 < minD2 && !finalSample) {
                     t -= dir * h;
                     h *= CLOSE_STEP_GROWTH;
-                } else if (d2 > maxD2 && !usesInt && refinements < MAX_REFINEMENTS) {
+                } else if (d2 > maxD2 && refinements < MAX_REFINEMENTS) {
+                    // Curves that may jump are refined too: where the point stood still for a while
+                    // (r = int(t) near 0) the step has grown far beyond the curve's pace, and only
+                    // a shorter one finds the arc that follows. A true jump costs a few halvings.
                     t -= dir * h;
                     h /= 2;
                     ++refinements;

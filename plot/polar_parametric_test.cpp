@@ -134,6 +134,24 @@ TEST_F(CurvePlotterTest, PolarCurvesLieOnTheirTrueCurves)
     }
 }
 
+TEST_F(CurvePlotterTest, CurveThatJumpsDrawsEveryPieceBetweenItsJumps)
+{
+    // r stays 0 up to theta = 1, so the step grows while the point stands still; every arc after it
+    // is drawn all the same, and no line joins two arcs.
+    Equation* e = draw("r=int(t) {0, 6.2}");
+    ASSERT_TRUE(e->flags & eqflag::UsesInt);
+    const Trace arcs = polar([](double t) { return std::floor(t); });
+    expectPointsOnCurve(*e, arcs, 0, 6.2);
+    for (int k = 1; k <= 5; ++k)
+        expectTraceDrawn(arcs, e->colour[0], k + 0.1, k + 0.9, 5);
+    for (const Segment& s : segments(*e)) {
+        const GridSetup& g = doc->grid;
+        const double ra = std::hypot(g.deviceToWorldX(s.a.x), g.deviceToWorldY(s.a.y));
+        const double rb = std::hypot(g.deviceToWorldX(s.b.x), g.deviceToWorldY(s.b.y));
+        EXPECT_LT(std::fabs(ra - rb), 0.5) << s.a.x << "," << s.a.y << " - " << s.b.x << "," << s.b.y;
+    }
+}
+
 TEST_F(CurvePlotterTest, CircleClosesAndHalfATurnDrawsTheUpperHalf)
 {
     const GridSetup& g = doc->grid;
