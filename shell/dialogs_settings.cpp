@@ -204,7 +204,8 @@ void showDefaultRange(HWND dialog, const qv::GridSetup& grid)
 
 bool boundFits(const qv::GridSetup& grid, const RangeField& f, double value)
 {
-    return std::fabs(value) <= qv::BOUND_LIMIT && !(logarithmicAxis(grid, f.yAxis) && value < qv::LOG_MINIMUM);
+    // The paper takes a logarithmic minimum only above the limit itself.
+    return std::fabs(value) <= qv::BOUND_LIMIT && !(logarithmicAxis(grid, f.yAxis) && !(value > qv::LOG_MINIMUM));
 }
 
 // Reads the four fields into a copy of the grid and completes an empty one; false, with the dialog
@@ -258,7 +259,7 @@ bool readRange(HWND dialog, qv::GridSetup& grid)
         const double computed = grid.*empty->bound;
         const bool distinct = empty->yAxis ? grid.yMin != grid.yMax : grid.xMin != grid.xMax;
         if (!std::isfinite(computed) || !distinct || !boundFits(grid, *empty, computed)) {
-            if (std::isfinite(computed) && logarithmicAxis(grid, empty->yAxis) && computed < qv::LOG_MINIMUM)
+            if (std::isfinite(computed) && logarithmicAxis(grid, empty->yAxis) && !(computed > qv::LOG_MINIMUM))
                 showMessage(dialog, qv::MSG_LOG_RANGE);
             selectField(dialog, empty->id);
             return false;

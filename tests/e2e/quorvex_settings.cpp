@@ -493,8 +493,23 @@ void thetaRange(Session& s)
     closes(dialog);
 }
 
+// A click away from the curve empties the status line, where a redraw would name the curve.
+HWND emptyStatus(const Session& s)
+{
+    RECT area{};
+    GetClientRect(s.graph, &area);
+    const LPARAM away = MAKELPARAM(area.right / 5, area.bottom / 5);
+    PostMessageA(s.graph, WM_LBUTTONDOWN, MK_LBUTTON, away);
+    PostMessageA(s.graph, WM_LBUTTONUP, 0, away);
+    flush(s.main);
+    HWND status = findChildById(s.main, 800);
+    check(text(status).empty(), "a click away from the curve empties the status line (\"" + text(status) + "\")");
+    return status;
+}
+
 void fineness(Session& s, const std::string& setup)
 {
+    HWND status = emptyStatus(s);
     HWND dialog = openDialog(s, CM_FINENESS, "Fineness Control");
     if (!dialog)
         return;
@@ -519,6 +534,7 @@ void fineness(Session& s, const std::string& setup)
     click(GetDlgItem(dialog, IDOK));
     check(closes(dialog), "fineness 0.5 is taken");
     waitIdle(s);
+    check(text(status).empty(), "a coarser fineness draws nothing again (\"" + text(status) + "\")");
     command(s.main, CM_SAVESETUP);
     Sleep(800);
     std::ifstream in(setup, std::ios::binary);
@@ -536,10 +552,19 @@ void fineness(Session& s, const std::string& setup)
     if (!dialog)
         return;
     check(text(GetDlgItem(dialog, FN_VALUE)) == "0.5", "Cancel leaves it");
+    click(GetDlgItem(dialog, IDCANCEL));
+    closes(dialog);
+    emptyStatus(s);
+    dialog = openDialog(s, CM_FINENESS, "Fineness Control");
+    if (!dialog)
+        return;
     setText(GetDlgItem(dialog, FN_VALUE), "1");
     click(GetDlgItem(dialog, IDOK));
     closes(dialog);
     waitIdle(s);
+    // The curve's name comes in its colour, between escape bytes.
+    check(text(status).rfind("Graphing: ", 0) == 0 && text(status).find("y=x") != std::string::npos,
+          "a finer one draws the graph again");
 }
 
 // Picks an entry of a list box of the dialog as a click would.
