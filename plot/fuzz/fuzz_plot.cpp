@@ -57,7 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     printoutLines.n = 0;
     qv::printout().list = &printoutLines;
     qv::printoutReset();
-    static qv::RecordingSurface surface(200, 150, 0xFFFFFF);
+    // A fresh surface each run: the operations a surface records only grow.
+    qv::RecordingSurface surface(200, 150, 0xFFFFFF);
     qv::curveOutput() = qv::CurveOutput{};
     qv::curveOutput().surface = &surface;
     program.driver = &qv::graphingDriver();
@@ -102,5 +103,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     program.driver = nullptr;
     qv::printout().list = nullptr;
     qv::freeDocument(doc);
+    qv::curveOutput().surface = nullptr;
     return 0;
 }
