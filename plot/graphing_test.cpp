@@ -20,6 +20,7 @@
 #include "plot/curve_snap.h"
 #include "plot/grid_draw.h"
 #include "plot/point_list.h"
+#include "plot/shading.h"
 
 namespace qv {
 namespace {
@@ -481,7 +482,7 @@ TEST_F(GraphingTest, InequalitiesAreShadedFromTheirBoundary)
     EXPECT_EQ(shaded, 3);
     draw("y=x");
     EXPECT_EQ(shaded, 3);
-    registerInequalityShader(nullptr);
+    registerInequalityShader(shadeInequality);
 }
 
 TEST_F(GraphingTest, CurveStartsWhereItsDomainOfDefinitionBegins)
