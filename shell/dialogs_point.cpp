@@ -2,6 +2,9 @@
 // of its variable, and the modeless Variables panel of the parameters a, b and c.
 #include <windows.h>
 
+#include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -18,6 +21,7 @@
 #include "expr/parser.h"
 #include "expr/report.h"
 #include "platform/ui.h"
+#include "plot/ode.h"
 #include "resource.h"
 #include "shell.h"
 
@@ -38,6 +42,8 @@ bool isDifferential(qv::GraphKind k)
            k == qv::GraphKind::OdeSystemPhase;
 }
 
+bool isSystem(qv::GraphKind k) { return k == qv::GraphKind::OdeSystem || k == qv::GraphKind::OdeSystemPhase; }
+
 bool tablesOn() { return (qv::programOptions().tables & 1) != 0; }
 
 // The family's parameter values, as the equation was drawn with them.
@@ -49,6 +55,111 @@ void takeParameters(const qv::Equation& e)
         qv::g_variables.set('b', e.bValue);
     if (e.cValue != qv::UNDEFINED_VALUE)
         qv::g_variables.set('c', e.cValue);
+}
+
+// Solving a differential equation from its initial values up to a value of t, with the step sizes
+// and tolerance the graph is drawn with.
+constexpr double ODE_END_SLACK = 1e-9;      // of the first step: t counts as reached
+constexpr double ODE_STEP_BUDGET_CAP = 1e6;  // steps, whatever the fineness
+
+struct OdeSolution {
+    int components = 1;
+    std::array<double, qv::ODE_MAX_COMPONENTS> values{};
+};
+
+qv::EvalStatus solveUpTo(const qv::Equation& e, const qv::GridSetup& g, double target, OdeSolution& out)
+{
+    const int n = std::clamp<int>(e.order, 1, qv::ODE_MAX_COMPONENTS);
+    const char* letters = isSystem(e.kind()) ? "xyzw" : "xjkl";
+    out.components = n;
+    for (int i = 0; i < n; ++i)
+        if (!e.tree[i])
+            return qv::evalerr::LostAccuracy;
+    qv::OdeDerivatives f = [&](double t, const double* y, double* dydt) -> qv::EvalStatus {
+        qv::g_variables.set('t', t);
+        for (int i = 0; i < n; ++i)
+            qv::g_variables.set(qv::VarCode(letters[i]), y[i]);
+        for (int i = 0; i < n; ++i) {
+            qv::EvalStatus status = 0;
+            dydt[i] = qv::evaluate(e.tree[i], status);
+            if (status)
+                return status;
+            if (!std::isfinite(dydt[i]))
+                return qv::evalerr::Overflow;
+        }
+        return 0;
+    };
+    double fineness = qv::programOptions().fineness;
+    if (!(fineness > 0) || !std::isfinite(fineness))
+        fineness = 1;
+    const int width = std::max(1, g.areaRight - g.areaLeft);
+    const double h0 = qv::ODE_FIRST_STEP_PIXELS * (g.xMax - g.xMin) / (width * fineness);
+    double t = e.ivs[0];
+    std::array<double, qv::ODE_MAX_COMPONENTS> y{};
+    for (int i = 0; i < n; ++i)
+        y[std::size_t(i)] = e.ivs[std::size_t(i) + 1];
+    if (!(h0 > 0) || !std::isfinite(h0) || !std::isfinite(t) || !std::isfinite(target))
+        return qv::evalerr::LostAccuracy;
+    const qv::RkControl control{qv::ODE_TOLERANCE / (fineness * fineness * fineness), qv::ODE_CARRY_MIN_STEP * h0,
+                                qv::ODE_MAX_STEP * h0};
+    const double budget = std::min(ODE_STEP_BUDGET_CAP, std::max(1.0, qv::ODE_CARRY_STEPS * fineness));
+    const int dir = target < t ? -1 : 1;
+    double h = dir * h0;
+    qv::EvalStatus arithmetic = 0;
+    qv::EvalScope scope(arithmetic);
+    for (double step = 0; step < budget; ++step) {
+        const double remaining = target - t;
+        if (!(dir * remaining > ODE_END_SLACK * h0)) {
+            std::copy(y.begin(), y.end(), out.values.begin());
+            return 0;
+        }
+        if (std::fabs(h) > std::fabs(remaining))
+            h = remaining;
+        std::array<double, qv::ODE_MAX_COMPONENTS> d{}, scale{};
+        if (qv::EvalStatus status = f(t, y.data(), d.data()))
+            return status;
+        for (int i = 0; i < n; ++i)
+            scale[std::size_t(i)] = std::fabs(y[std::size_t(i)]) + std::fabs(h * d[std::size_t(i)]) + qv::ODE_SCALE_FLOOR;
+        const qv::RkOutcome o = qv::rkAdaptive(f, n, t, y.data(), d.data(), scale.data(), h, control);
+        if (arithmetic)
+            return qv::evalerr::Overflow;
+        if (o.status)
+            return o.status;
+        if (o.stopped)
+            return qv::ODE_STEP_TOO_SMALL;
+        h = o.hNext;
+    }
+    return qv::ODE_STEP_TOO_SMALL;
+}
+
+bool hasInitialValues(const qv::Equation& e)
+{
+    const std::size_t needed = std::size_t(std::clamp<int>(e.order, 1, qv::ODE_MAX_COMPONENTS)) + 1;
+    if (e.ivs.size() < needed)
+        return false;
+    for (std::size_t i = 0; i < needed; ++i)
+        if (!std::isfinite(e.ivs[i]))
+            return false;
+    return true;
+}
+
+// "x = 1.0, dx/dt = 2.0" and the like: one item for each value the solution carries.
+std::string solutionText(const qv::Equation& e, const OdeSolution& s)
+{
+    static const char* const single[] = {"x", "dx/dt", "d2x/dt2", "d3x/dt3"};
+    static const char* const singleOfY[] = {"y", "dy/dx", "d2y/dx2", "d3y/dx3"};
+    static const char* const system[] = {"x", "y", "z", "w"};
+    static const char* const systemOfY[] = {"x1", "x2", "x3", "x4"};
+    const bool ofY = (e.flags & qv::eqflag::FunctionOfY) != 0;
+    const char* const* names = isSystem(e.kind()) ? (ofY ? systemOfY : system) : (ofY ? singleOfY : single);
+    std::string text;
+    for (int i = 0; i < s.components; ++i) {
+        if (i)
+            text += ", ";
+        text += names[i];
+        text += qv::formatMessage(" = %y", {s.values[std::size_t(i)]});
+    }
+    return text;
 }
 
 void evaluatePoint(HWND dialog, const qv::Equation& e)
@@ -73,21 +184,30 @@ void evaluatePoint(HWND dialog, const qv::Equation& e)
     const bool parametric = e.kind() == qv::GraphKind::Parametric;
     const bool twoBranches = (e.flags & qv::eqflag::TwoBranches) != 0;
     qv::EvalStatus failure = 0;
-    const double solved = qv::evaluate(e.tree[1], failure);
-    double other = 0;
-    if (!failure && (parametric || twoBranches) && e.tree[0])
-        other = qv::evaluate(e.tree[0], failure);
+    std::string values;
+    if (isDifferential(e.kind())) {
+        OdeSolution solution;
+        const qv::GraphDoc* doc = currentDocument();
+        failure = doc ? solveUpTo(e, doc->grid, value, solution) : qv::evalerr::LostAccuracy;
+        if (!failure)
+            values = solutionText(e, solution);
+    } else {
+        const double solved = qv::evaluate(e.tree[1], failure);
+        double other = 0;
+        if (!failure && (parametric || twoBranches) && e.tree[0])
+            other = qv::evaluate(e.tree[0], failure);
+        if (parametric)
+            values = qv::formatMessage("x = %X; y = %y", {other, solved});
+        else
+            values = qv::formatMessage("%c = %y", {qv::MessageArg(dependent), solved});
+        if (!parametric && twoBranches)
+            values += qv::formatMessage(", %Y", {other});
+    }
     if (failure) {
         SetDlgItemTextA(dialog, IDC_PE_RESULT, RESULT_ERROR);
         qv::report(failure, independent, value, qv::REPORT_WARNINGS);
     } else {
-        std::string result = qv::formatMessage("At %c = %X: ", {qv::MessageArg(independent), value});
-        if (parametric)
-            result += qv::formatMessage("x = %X; y = %y", {other, solved});
-        else
-            result += qv::formatMessage("%c = %y", {qv::MessageArg(dependent), solved});
-        if (!parametric && twoBranches)
-            result += qv::formatMessage(", %Y", {other});
+        const std::string result = qv::formatMessage("At %c = %X: ", {qv::MessageArg(independent), value}) + values;
         SetDlgItemTextA(dialog, IDC_PE_RESULT, result.c_str());
         if (tablesOn())
             qv::printoutAdd(result);
@@ -253,9 +373,8 @@ void pointEvaluateDialog(qv::GraphDoc& doc)
         return;
     qv::promoteEquation(doc, fieldText());
     const qv::Equation& e = *doc.queueHead;
-    // The solver of differential equations cannot yet be run up to a chosen value.
-    const bool withoutValues = e.kind() == qv::GraphKind::Ode && e.ivs.empty();
-    if (withoutValues || isDifferential(e.kind())) {
+    // A slope field has no solution to follow; nor has an equation whose values are incomplete.
+    if (isDifferential(e.kind()) && !hasInitialValues(e)) {
         qv::userInterface().messageBox(MSG_CANNOT_EVALUATE);
         return;
     }

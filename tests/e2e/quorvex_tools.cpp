@@ -519,6 +519,21 @@ void pointEvaluate(Session& s)
     press(dialog, IDCANCEL);
     check(closes(dialog), "closed after the error");
 
+    // A differential equation is solved from its initial values up to the value.
+    graph(s, "d2x=-x {0, 0, 1}");
+    dialog = open(s, 5501, "Point Evaluate");
+    if (!dialog)
+        return;
+    setText(item(dialog, PE_VALUE), "pi/2");
+    press(dialog, PE_CALCULATE);
+    result = text(item(dialog, PE_RESULT));
+    check(result.rfind("At t = 1.5", 0) == 0 && std::fabs(numberAfter(result, ": x = ") - 1) < 1e-3 &&
+              std::fabs(numberAfter(result, "dx/dt = ")) < 1e-3,
+          "x''=-x from (0, 0, 1) at pi/2 is 1 with slope 0 (\"" + result + "\")");
+    shoot(dialog, "point_evaluate_ode.bmp");
+    press(dialog, IDCANCEL);
+    check(closes(dialog), "closed after the differential equation");
+
     // A differential equation without initial values has no value to show.
     graph(s, "dx=x");
     command(s.main, 5501);
