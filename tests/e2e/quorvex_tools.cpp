@@ -481,13 +481,20 @@ double numberAfter(const std::string& text, const std::string& mark)
 
 void pointEvaluate(Session& s)
 {
+    // With Print Tables on, the evaluations go to the Printout window too.
+    command(s.main, 5003);
+    waitIdle(s);
+    HWND printout = findChild(s.main, "ListBox");
     setText(s.field, "y=x^2-4");
     HWND dialog = open(s, 5501, "Point Evaluate");
     if (!dialog)
         return;
     check(text(s.status).rfind("Point Evaluate: ", 0) == 0, "the status names the equation (\"" + text(s.status) + "\")");
+    const LRESULT lines = SendMessageA(printout, LB_GETCOUNT, 0, 0);
     setText(item(dialog, PE_VALUE), "3");
     press(dialog, PE_CALCULATE);
+    check(printout && lines >= 4 && SendMessageA(printout, LB_GETCOUNT, 0, 0) == lines + 1,
+          "the heading and each result are printed out");
     std::string result = text(item(dialog, PE_RESULT));
     check(result.rfind("At x = 3", 0) == 0 && std::fabs(numberAfter(result, "y = ") - 5) < 1e-9,
           "x^2-4 at 3 is 5 (\"" + result + "\")");
@@ -539,6 +546,8 @@ void pointEvaluate(Session& s)
     command(s.main, 5501);
     answerMessage(s, "Quorvex", "Point Evaluate refuses a slope field");
     check(s.program->waitForWindow("#32770", "Point Evaluate", 300) == nullptr, "and does not open");
+    command(s.main, 5003);
+    waitIdle(s);
 }
 
 void variables(Session& s)
