@@ -149,6 +149,8 @@ void exitProgram(Session& s)
     check(code == 0, "ends with code 0 (got " + std::to_string(code) + ")");
 }
 
+void graph(Session& s, const std::string& line);
+
 void annotations(Session& s, const std::string& document)
 {
     HWND dialog = open(s, 4003, "Annotate Graph");
@@ -175,6 +177,18 @@ void annotations(Session& s, const std::string& document)
     std::string file = saved(s, document);
     check(has(file, "[annotations]") && has(file, "text0 = the peak") && has(file, "x0 = -"),
           "the annotation is kept at the upper left");
+    // A double click on it opens the dialog with it chosen.
+    settle(s.main);
+    PostMessageA(s.graph, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(at.x + 4, at.y + 4));
+    dialog = s.program->waitForWindow("#32770", "Annotate Graph", 4000);
+    check(dialog != nullptr, "a double click on the annotation opens the dialog");
+    if (dialog) {
+        flush(dialog);
+        check(SendMessageA(item(dialog, AN_LIST), LB_GETCURSEL, 0, 0) == 0 && text(item(dialog, AN_TEXT)) == "the peak",
+              "with the annotation chosen");
+        press(dialog, IDCANCEL);
+        check(closes(dialog), "closed again");
+    }
 
     // Change and Delete work on the chosen one; Close leaves the rest.
     dialog = open(s, 4003, "Annotate Graph");
@@ -329,6 +343,15 @@ void integration(Session& s, const std::string& setup)
     check(text(item(curve, IC_AREA)) == "ERROR", "a limit that is no constant gives ERROR");
     press(curve, IDCANCEL);
     check(closes(curve), "Close ends the Integrate curve dialog");
+
+    // Deleting the integrated curve takes the region and the dialog with it.
+    command(s.main, 6003);
+    curve = s.program->waitForWindow("#32770", "Integrate curve", 5000);
+    check(curve && text(item(curve, IC_TO)) == "3", "the dialog opens again on the region");
+    setText(s.field, "y=x^2-4");
+    command(s.main, 2004);
+    check(curve && closes(curve), "deleting the curve closes it");
+    graph(s, "y=x^2-4");
 }
 
 void tableOptions(Session& s, const std::string& setup)
