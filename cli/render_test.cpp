@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "doc/graph_doc.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -223,6 +225,8 @@ TEST_F(RenderTest, BitmapDrawnByGdi)
 TEST_F(RenderTest, BitmapOfAnIntegratedRegion)
 {
     const std::string out = path("region.bmp");
+    // Graph colour 1, whatever the tests before have drawn: no grid or background colour.
+    qv::documentProgram().colourCounter = 0;
     Result r = render({"--eq", "y=2", "--integrate", "1,3", "-o", out});
     ASSERT_EQ(r.rc, 0) << r.err;
     const std::string bmp = slurp(out);
