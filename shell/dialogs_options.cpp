@@ -10,6 +10,7 @@
 #include "doc/graph_doc.h"
 #include "doc/graph_file.h"
 #include "expr/number_format.h"
+#include "expr/report.h"
 #include "resource.h"
 #include "shell.h"
 
@@ -105,6 +106,7 @@ bool applyOptions(HWND dialog, OptionsState& state)
         doc.pending |= qv::PENDING_REPAINT;
     }
     o.warnings = ticked(dialog, IDC_OP_WARNINGS);
+    qv::reportSettings().warnings = o.warnings;  // what the evaluator's messages consult
     o.autosquare = ticked(dialog, IDC_OP_AUTOSQUARE);
     if (ticked(dialog, IDC_OP_TABLES) != ((o.tables & TABLES_ON) != 0)) {
         o.tables ^= TABLES_ON;

@@ -441,6 +441,7 @@ void optionsPanel(Session& s, const std::string& setup)
     setText(item(dialog, OP_FINENESS), "2");
     click(item(dialog, OP_WIDELINES));
     click(item(dialog, OP_WARNINGS));
+    click(item(dialog, OP_TABLES));
     setText(item(dialog, OP_COUNT), "5");
     shoot(dialog, "options_panel.bmp");
     press(dialog, IDOK);
@@ -450,8 +451,10 @@ void optionsPanel(Session& s, const std::string& setup)
     Sleep(600);
     std::string ini = readFile(setup);
     check(has(ini, "fineness=2\n") && has(ini, "widelines=on\n") && has(ini, "warnings=on\n") &&
-              has(ini, "autonum=5\n"),
-          "fineness, wide lines, warnings and the count are stored");
+              has(ini, "autonum=5\n") && has(ini, "tables=on\n"),
+          "fineness, wide lines, warnings, point tables and the count are stored");
+    HWND printout = findChild(s.main, "ListBox");
+    check(printout && IsWindowVisible(printout), "Print point tables shows the Printout window");
 
     dialog = open(s, 5001, "Options Panel");
     if (!dialog)
@@ -504,10 +507,10 @@ double numberAfter(const std::string& text, const std::string& mark)
 
 void pointEvaluate(Session& s)
 {
-    // With Print Tables on, the evaluations go to the Printout window too.
-    command(s.main, 5003);
-    waitIdle(s);
+    // With Print Tables on (the Options Panel turned it on), the evaluations go to the Printout
+    // window too.
     HWND printout = findChild(s.main, "ListBox");
+    check(printout && IsWindowVisible(printout), "the Printout window is shown");
     setText(s.field, "y=x^2-4");
     HWND dialog = open(s, 5501, "Point Evaluate");
     if (!dialog)
@@ -569,8 +572,6 @@ void pointEvaluate(Session& s)
     command(s.main, 5501);
     answerMessage(s, "Quorvex", "Point Evaluate refuses a slope field");
     check(s.program->waitForWindow("#32770", "Point Evaluate", 300) == nullptr, "and does not open");
-    command(s.main, 5003);
-    waitIdle(s);
 }
 
 void variables(Session& s)
