@@ -381,9 +381,10 @@ double integrate(const Equation& first, const Equation* second, double a, double
         status = INTEGRATE_NOT_INTEGRABLE;
         return a;
     }
-    if (!std::isfinite(a) || !std::isfinite(b)) {
+    // An interval whose width is beyond a double has no points to evaluate at.
+    if (!std::isfinite(a) || !std::isfinite(b) || !std::isfinite(b - a)) {
         status = evalerr::Overflow;
-        return std::isfinite(a) ? b : a;
+        return std::isfinite(a) ? a : b;
     }
     Integration in{first, second, methodOf(method)};
     n = std::clamp(n, 1, MAX_INTEGRATION_SEGMENTS);

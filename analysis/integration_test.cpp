@@ -108,6 +108,13 @@ TEST_F(IntegrationTest, MethodsGiveTheirKnownValues)
         EXPECT_NEAR(result, c.expected, c.tolerance);
     }
 
+    // Intervals without a finite width stop at once.
+    for (const auto& [a, b] : {std::pair{-1e308, 1e308}, std::pair{0.0, HUGE_VAL}, std::pair{double(NAN), 1.0}}) {
+        std::uint16_t status = 0;
+        area(square, nullptr, a, b, 10, INT_TRAPEZOIDAL, status);
+        EXPECT_EQ(status, evalerr::Overflow) << a << " to " << b;
+    }
+
     std::uint16_t status = 0;
     const double below = area(square, nullptr, 0, 3, 100, INT_RECTANGLES_BELOW, status);
     const double above = area(square, nullptr, 0, 3, 100, INT_RECTANGLES_ABOVE, status);
