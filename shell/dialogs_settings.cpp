@@ -1289,7 +1289,18 @@ bool openGraphPaperDialog(qv::GraphDoc& doc)
     GraphPaperState state{&doc};
     if (!runDialog(IDD_GRAPHPAPER, graphPaperProc, state))
         return false;
+    const qv::GridSetup chosen = doc.grid;
     doc.pending |= doc.grid.adoptLogPaper(previous, gridRangeDialog);
+    if (chosen.paperFlags != previous && doc.grid.paperFlags == previous) {
+        // The range asked for was refused: the paper went back, and so does the range the repair
+        // had already moved towards it.
+        doc.grid.xMin = chosen.xMin;
+        doc.grid.xMax = chosen.xMax;
+        doc.grid.yMin = chosen.yMin;
+        doc.grid.yMax = chosen.yMax;
+        if (doc.grid.logX() || doc.grid.logY())
+            doc.grid.refreshLogScale();
+    }
     return true;
 }
 

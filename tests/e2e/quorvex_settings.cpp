@@ -363,6 +363,20 @@ void setGridRange(const Session& s, const char* left, const char* right, const c
     waitIdle(s);
 }
 
+// Answers the message box about a logarithmic range; true when it was shown.
+bool answerLogMessage(const Session& s)
+{
+    HWND message = s.program->waitForWindow("#32770", "Quorvex", 5000);
+    if (!message)
+        return false;
+    bool said = false;
+    for (HWND child = GetWindow(message, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        said = said || text(child).rfind("You cannot display values less than or equal to zero on a logarithmic scale.", 0) == 0;
+    click(GetDlgItem(message, IDOK));
+    closes(message);
+    return said;
+}
+
 void graphPaper(Session& s)
 {
     setGridRange(s, "-8", "8", "-8", "8");
@@ -408,7 +422,7 @@ void graphPaper(Session& s)
     check(closeTo(r.left, 8e-4, 1e-9) && closeTo(r.right, 8) && r.bottom > 0 && closeTo(r.top, 8),
           "log-log paper takes left 8/10^4 and a positive bottom " + describe(r));
 
-    // Back to rectangular, then semilog over a range below zero: the range is asked for, and a
+    // Back to rectangular, then logarithmic over a range below zero: the range is asked for, and a
     // cancelled Grid Range puts the paper back.
     dialog = openDialog(s, CM_GRAPHPAPER, "Graph Paper");
     if (!dialog)
@@ -423,25 +437,50 @@ void graphPaper(Session& s)
         return;
     click(GetDlgItem(dialog, GP_LOGARITHMIC));
     click(GetDlgItem(dialog, IDOK));
-    HWND message = s.program->waitForWindow("#32770", "Quorvex", 5000);
-    check(message != nullptr, "a range below zero on logarithmic paper is refused with a message");
-    if (message) {
-        click(GetDlgItem(message, IDOK));
-        closes(message);
-    }
+    check(answerLogMessage(s), "a range below zero on logarithmic paper is refused with a message");
     HWND range = s.program->waitForWindow("#32770", "Grid Range", 5000);
     check(range != nullptr, "and the Grid Range dialog");
     if (range) {
+        captureWindow(range).save(artefact("grid_range_log.bmp"));
+        // The paper is log-log, as Log Options chose before.
+        setRange(range, "1", "100", "0", "5");
+        click(GetDlgItem(range, IDOK));
+        check(answerLogMessage(s), "a bottom of 0 on logarithmic paper is refused with the message");
+        check(IsWindow(range), "and the dialog stays");
         click(GetDlgItem(range, IDCANCEL));
         closes(range);
     }
     waitIdle(s);
+    r = shownRange(s);
+    check(closeTo(r.left, -8) && closeTo(r.right, 8) && closeTo(r.bottom, -5) && closeTo(r.top, -1),
+          "cancelling it keeps the range " + describe(r));
     dialog = openDialog(s, CM_GRAPHPAPER, "Graph Paper");
     if (!dialog)
         return;
-    check(ticked(dialog, GP_RECTANGULAR), "cancelling it keeps the paper as it was");
-    click(GetDlgItem(dialog, IDCANCEL));
+    check(ticked(dialog, GP_RECTANGULAR), "and the paper");
+    click(GetDlgItem(dialog, GP_LOGARITHMIC));
+    click(GetDlgItem(dialog, IDOK));
+    answerLogMessage(s);
+    range = s.program->waitForWindow("#32770", "Grid Range", 5000);
+    if (range) {
+        setRange(range, "1", "100", "0.5", "5");
+        click(GetDlgItem(range, IDOK));
+        const bool taken = closes(range);
+        check(taken, "a positive bottom is taken");
+    }
+    waitIdle(s);
+    captureWindow(s.main).save(artefact("log_log_given.bmp"));
+    r = shownRange(s);
+    check(closeTo(r.left, 1) && closeTo(r.right, 100) && closeTo(r.bottom, 0.5) && closeTo(r.top, 5),
+          "log-log paper over the range given " + describe(r));
+    dialog = openDialog(s, CM_GRAPHPAPER, "Graph Paper");
+    if (!dialog)
+        return;
+    check(ticked(dialog, GP_LOGARITHMIC), "the paper is logarithmic");
+    click(GetDlgItem(dialog, GP_RECTANGULAR));
+    click(GetDlgItem(dialog, IDOK));
     closes(dialog);
+    waitIdle(s);
     setGridRange(s, "-8", "8", "-8", "8");
 }
 
