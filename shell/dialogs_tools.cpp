@@ -98,10 +98,17 @@ bool inQueue(const qv::GraphDoc& doc, const qv::Equation* e)
     return false;
 }
 
-// A modal dialog of ours: owned by the main window, its parameter passed to WM_INITDIALOG.
+// A modal dialog of ours: owned by the main window, or by the modal dialog it was opened from (the
+// Options Panel, Graph Paper), which must not take input while it is open. Its parameter is passed to
+// WM_INITDIALOG.
 INT_PTR runDialog(int templateId, DLGPROC procedure, void* parameter)
 {
-    return DialogBoxParamA(g_shell.instance, MAKEINTRESOURCEA(templateId), g_shell.main, procedure,
+    HWND owner = g_shell.main;
+    HWND active = GetActiveWindow();
+    if (active && active != g_shell.main && active != g_shell.variablesPanel && active != g_shell.integrateDialog &&
+        GetWindow(active, GW_OWNER) == g_shell.main && !IsWindowEnabled(g_shell.main))
+        owner = active;
+    return DialogBoxParamA(g_shell.instance, MAKEINTRESOURCEA(templateId), owner, procedure,
                            reinterpret_cast<LPARAM>(parameter));
 }
 

@@ -417,6 +417,8 @@ void optionsPanel(Session& s, const std::string& setup)
     // The buttons open the other dialogs; what they change shows in the panel.
     click(item(dialog, OP_CUSTOM));
     if (HWND legends = s.program->waitForWindow("#32770", "Axis Legends", 4000)) {
+        check(GetWindow(legends, GW_OWNER) == dialog && !IsWindowEnabled(dialog),
+              "Axis Legends is owned by the panel, which waits for it");
         click(item(legends, AL_AUTOMATIC));
         click(item(legends, IDOK));
         check(closes(legends), "Custom... opens Axis Legends");
