@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -91,6 +92,19 @@ void clearWorkList()
 {
     PointList& work = workPointList();
     resetPointList(work, std::max<int>(work.count(), 1));
+}
+
+// How many members a family has: its start, and every step up to its end (a step that does not lead
+// there gives the start alone); 0 when there are more than a stored list could ever hold.
+std::uint32_t familyMembers(const Equation& eq)
+{
+    const double span = (eq.aStop - eq.aStart) / eq.aStep;
+    if (eq.aStep == 0 || !(span >= 0))
+        return 1;
+    if (!(span < MAX_FAMILY_ENTRIES))
+        return 0;
+    // The end counts when rounding left the last step a hair short of it.
+    return std::uint32_t(std::floor(span + 1e-6)) + 1;
 }
 
 void showNotFinished(const Equation& eq)
@@ -287,10 +301,20 @@ void Driver::graphEquation(GraphDoc& doc, Equation& eq)
     int result = PLOT_DONE;
     g_familyBlock = nullptr;
     std::uint32_t familyCount = 0;
+    const std::uint32_t members = family ? familyMembers(eq) : 1;
+    if (members == 0) {
+        // More members than a stored list could hold; a step lost in the size of its start would
+        // not even reach the end.
+        userInterface().messageBox(MSG_TOO_MANY_POINTS);
+        result = PLOT_FAILED;
+    }
 
-    for (;;) {
-        if (family)
+    for (std::uint32_t member = 0; member < members; ++member) {
+        if (family) {
+            // By index, so that the values do not drift.
+            a = eq.aStart + member * eq.aStep;
             g_variables.set('a', a);
+        }
         if (tables)
             startTable(eq, family ? (first ? 2 : 1) : 0, a);
         if (system) {
@@ -341,7 +365,6 @@ void Driver::graphEquation(GraphDoc& doc, Equation& eq)
                 }
             }
             resetPointList(work, n);
-            a += eq.aStep;
         } else {
             if (n > 2 || (n == 2 && !twoBranches)) {
                 eq.points = copyPointList(work, n);
@@ -358,9 +381,6 @@ void Driver::graphEquation(GraphDoc& doc, Equation& eq)
             break;
         }
         if (result != PLOT_DONE || !family)
-            break;
-        const double step = eq.aStep;
-        if (!((step > 0 && a <= eq.aStop) || (step < 0 && a >= eq.aStop)))
             break;
         first = false;
     }

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -671,6 +672,27 @@ TEST_F(GraphingTest, PointerFollowsTheCurve)
     EXPECT_FALSE(followCurve(g, at, 40, 0, true)) << "a jump of 40 pixels on a small screen";
     EXPECT_TRUE(withinSixtyDegrees(10, 0, 10, 5));
     EXPECT_FALSE(withinSixtyDegrees(10, 0, 0, 10));
+}
+
+// A family has its start and every step up to its end, the end included despite rounding; one with
+// more members than a stored list could hold is refused at once (a step lost in the size of its start
+// would never reach the end).
+TEST_F(GraphingTest, FamilyMembersAreCountedUpFront)
+{
+    Equation* e = draw("y=a {a: 0, 1, 0.1}");
+    std::set<int> rows;
+    for (DevicePoint p : entries(*e))
+        if (!isMarker(p))
+            rows.insert(p.y);
+    EXPECT_EQ(rows.size(), 11u);
+    const int before = doc->count;
+    add("y=a+x {a: 10^17, 2*10^17, 1}");
+    redrawNewest(*doc, 1);
+    bool refused = false;
+    for (const ShownMessage& m : ui.shown)
+        refused |= m.kind == ShownMessage::MessageBox && m.text == MSG_TOO_MANY_POINTS;
+    EXPECT_TRUE(refused);
+    EXPECT_EQ(doc->count, before) << "the refused family leaves the queue";
 }
 
 }  // namespace
