@@ -767,6 +767,25 @@ void fonts(Session& s, const std::string& setup)
                                                std::to_string(fieldHeight) + " to " + std::to_string(heightOf(s.field)) + ")");
     captureWindow(s.main).save(artefact("large_edit_font.bmp"));
     check(savedSetup(s, setup).find("\nedit=") != std::string::npos, "the chosen font is kept in the setup");
+
+    // A grid role keeps its font in the document.
+    dialog = openDialog(s, CM_FONTS, "Fonts");
+    if (!dialog)
+        return;
+    pick(dialog, FO_ROLES, 3);
+    check(chooseFont(s, dialog, "12"), "a font is chosen for the legends");
+    click(GetDlgItem(dialog, IDOK));
+    check(closes(dialog), "Done closes it");
+    waitIdle(s);
+    dialog = openDialog(s, CM_FONTS, "Fonts");
+    if (!dialog)
+        return;
+    pick(dialog, FO_ROLES, 3);
+    check(text(GetDlgItem(dialog, FO_SAMPLE)) == SCALABLE_FACE,
+          "the legends keep it (\"" + text(GetDlgItem(dialog, FO_SAMPLE)) + "\")");
+    click(GetDlgItem(dialog, IDCANCEL));
+    closes(dialog);
+    captureWindow(s.main).save(artefact("legends_font.bmp"));
 }
 
 }  // namespace
