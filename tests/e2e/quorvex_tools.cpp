@@ -24,7 +24,8 @@ constexpr int IC_FROM = 3082, IC_TO = 3083, IC_CALCULATE = 3084, IC_AREA = 3085;
 constexpr int CP_RESULTS = 3101, CP_GUESS = 3102, CP_CALCULATE = 3106;
 constexpr int PE_VALUE = 3122, PE_DEGREES = 3124, PE_XPI = 3125, PE_CALCULATE = 3126, PE_RESULT = 3127;
 constexpr int TO_CUSTOM = 3162, TO_INCREMENT = 3163, TO_SCALE = 3165, TO_COLUMNS = 3166;
-constexpr int OP_RANGE = 3180, OP_CHANGERANGE = 3182, OP_CUSTOM = 3187, OP_DEFAULTS = 3188, OP_FINENESS = 3190,
+constexpr int OP_RANGE = 3180, OP_CHANGERANGE = 3182, OP_SCALEGRID = 3183, OP_CHANGETHETA = 3184, OP_PAPER = 3185,
+              OP_COLORS = 3186, OP_CUSTOM = 3187, OP_DEFAULTS = 3188, OP_FINENESS = 3190,
               OP_LEGENDS = 3191, OP_WIDELINES = 3193, OP_WARNINGS = 3195, OP_TABLES = 3196, OP_AUTOREDRAW = 3197,
               OP_COUNT = 3198;
 constexpr int AL_AUTOMATIC = 3041;
@@ -435,6 +436,20 @@ void optionsPanel(Session& s, const std::string& setup)
         check(false, "Change Range opens Grid Range");
     }
     check(stillOpen(dialog), "the panel stays open after it");
+    const struct {
+        int button;
+        const char* caption;
+    } others[] = {{OP_SCALEGRID, "Scale Graph"}, {OP_CHANGETHETA, "Theta Range"}, {OP_PAPER, "Graph Paper"},
+                  {OP_COLORS, "Select Color Scheme"}};
+    for (const auto& other : others) {
+        click(item(dialog, other.button));
+        HWND opened = s.program->waitForWindow("#32770", other.caption, 4000);
+        check(opened != nullptr, std::string("the panel opens ") + other.caption);
+        if (opened) {
+            click(item(opened, IDCANCEL));
+            closes(opened);
+        }
+    }
     for (const char* bad : {"0.1", "7", "x"}) {
         setText(item(dialog, OP_FINENESS), bad);
         press(dialog, IDOK);
