@@ -180,6 +180,7 @@ void annotations(Session& s, const std::string& document)
           "the annotation is kept at the upper left");
     // A double click on it opens the dialog with it chosen.
     settle(s.main);
+    captureWindow(s.main).save(artefact("annotated.bmp"));
     PostMessageA(s.graph, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(at.x + 4, at.y + 4));
     dialog = s.program->waitForWindow("#32770", "Annotate Graph", 4000);
     check(dialog != nullptr, "a double click on the annotation opens the dialog");
