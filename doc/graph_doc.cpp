@@ -372,6 +372,16 @@ LabelSpace labelSpaceOf(const GraphDoc& doc)
 
 void applyPendingUpdates(GraphDoc& doc)
 {
+    // A message box or dialog shown on the way runs its own message loop, whose messages end in the
+    // windows' common tail and so here again: that inner call waits for this one.
+    static bool applying = false;
+    if (applying)
+        return;
+    struct Guard {
+        bool& flag;
+        explicit Guard(bool& f) : flag(f) { flag = true; }
+        ~Guard() { flag = false; }
+    } guard(applying);
     DocumentProgram& program = documentProgram();
     if (doc.pending & PENDING_RESIZE_MAIN) {
         doc.pending &= ~PENDING_RESIZE_MAIN;
@@ -392,7 +402,7 @@ void applyPendingUpdates(GraphDoc& doc)
             doc.pending &= ~PENDING_AUTOSCALE;
             doc.grid.autoSquare();
         }
-        doc.grid.checkLogRange();
+        doc.grid.checkLogRange([&program](GridSetup& g) { return program.viewOrNone().gridRangeDialog(g); });
         applyNewGrid(doc, true);
         return;
     }

@@ -177,6 +177,8 @@ public:
     virtual void postRedrawAfterRegrid(GraphDoc&) {}  // the graph window's redraw-after-regrid command
     virtual void relayoutMainWindow() {}
     virtual void closeIntegrateDialog() {}
+    // The Grid Range dialog, when logarithmic paper cannot show the range: true when the user gave one.
+    virtual bool gridRangeDialog(GridSetup&) { return false; }
 };
 
 // The graphing driver as the queue uses it.

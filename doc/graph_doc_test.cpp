@@ -25,6 +25,18 @@ public:
     void repaintGraphArea(GraphDoc&) override { ++repaints; }
     void postRedrawAfterRegrid(GraphDoc&) override { ++regridPosts; }
     void relayoutMainWindow() override { ++relayouts; }
+    // The dialog runs a message loop: the windows' tail applies the pending updates meanwhile.
+    bool gridRangeDialog(GridSetup& g) override
+    {
+        ++rangeDialogs;
+        if (reenter)
+            applyPendingUpdates(*reenter);
+        g.yMin = 0.5;
+        g.yMax = 50;
+        return true;
+    }
+    int rangeDialogs = 0;
+    GraphDoc* reenter = nullptr;
 };
 
 class RecordingDriver : public GraphingDriver {
@@ -214,6 +226,23 @@ TEST_F(DocumentTest, RegridFreesCachedPointsAndAsksForARedraw)
     applyPendingUpdates(*doc);
     EXPECT_EQ(view.relayouts, 1);
     EXPECT_EQ(doc->pending, PENDING_REPAINT) << "the other bits wait for the next pass";
+}
+
+// A regrid that finds logarithmic paper over values it cannot show asks for a range once, even when
+// the dialog's message loop comes back to the pending updates, and keeps the paper with the range given.
+TEST_F(DocumentTest, LogarithmicRangeIsAskedForOnceDuringARegrid)
+{
+    doc->graphArea = {0, 0, 405, 305};
+    doc->grid.paperFlags = (doc->grid.paperFlags & ~PAPER_KIND_MASK) | PAPER_LOG_Y;
+    doc->grid.yMin = -5;
+    doc->grid.yMax = 5;
+    doc->pending = PENDING_REGRID;
+    view.reenter = doc;
+    applyPendingUpdates(*doc);
+    EXPECT_EQ(view.rangeDialogs, 1);
+    EXPECT_TRUE(doc->grid.logY()) << "the range given keeps the paper";
+    EXPECT_GT(doc->grid.yMin, 0);
+    EXPECT_EQ(doc->pending, 0);
 }
 
 TEST_F(DocumentTest, TwoUndosReturnToTheRangeBeforeTheFirst)

@@ -10,6 +10,7 @@
 #include "platform/win32/ui_win32.h"
 #include "plot/graphing_driver.h"
 #include "plot/point_list.h"
+#include "dialogs.h"
 #include "resource.h"
 #include "shell.h"
 
@@ -87,6 +88,7 @@ public:
             PostMessageA(g_shell.graph, WM_COMMAND, CM_REDRAW_AFTER_REGRID, 0);
     }
     void relayoutMainWindow() override { layoutMainWindow(); }
+    bool gridRangeDialog(qv::GridSetup& grid) override { return shell::gridRangeDialog(grid); }
     void closeIntegrateDialog() override
     {
         if (g_shell.integrateDialog)

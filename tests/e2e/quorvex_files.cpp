@@ -205,6 +205,13 @@ void controlKey(const Session& s, WORD vk)
     flush(s.main);
 }
 
+BOOL CALLBACK appendStaticText(HWND child, LPARAM out)
+{
+    if (className(child) == "Static")
+        *reinterpret_cast<std::string*>(out) += text(child);
+    return TRUE;
+}
+
 // The point at this fraction of the plotting area's width and height.
 POINT within(const RECT& border, double fx, double fy)
 {
@@ -264,6 +271,33 @@ int main(int argc, char** argv)
         check(text(s.main) == "Quorvex for Win32 - line.gr", "the last file names the document (\"" + text(s.main) + "\")");
         captureWindow(s.main).save(artefact("two_files.bmp"));
         exitProgram(s, "two names");
+    }
+    {  // A document on semilog paper whose range reaches below zero: the message, then Grid Range; a
+       // cancelled dialog leaves the paper rectangular and the program starts.
+        check(writeFile(dir + "\\semilog.gr",
+                        "[grid]\nleft=-8\nright=8\ntop=5\nbottom=-5\n\n[options]\npaper=slog 10\n\n[equations]\ny=x\n"),
+              "semilog.gr written");
+        Program p(exe + " semilog.gr", dir);
+        HWND box = p.waitForWindow("#32770", "Quorvex", 15000);
+        std::string said;
+        if (box)
+            EnumChildWindows(box, appendStaticText, reinterpret_cast<LPARAM>(&said));
+        check(said == "You cannot display values less than or equal to zero on a logarithmic scale. Press OK to modify "
+                      "the range of the grid.",
+              "the range is refused with the message (\"" + said + "\")");
+        if (box)
+            click(GetDlgItem(box, IDOK));
+        HWND range = p.waitForWindow("#32770", "Grid Range", 10000);
+        check(range != nullptr, "then the Grid Range dialog asks for a range");
+        if (range)
+            click(GetDlgItem(range, IDCANCEL));
+        Session s{&p};
+        check(attach(s), "the program starts");
+        waitIdle(s);
+        Bitmap shot = graphShot(s);
+        shot.save(artefact("semilog_refused.bmp"));
+        check(shot.count(0xFF00FF, 0, 0, shot.width, shot.height) > shot.height / 2, "y=x is drawn on rectangular paper");
+        exitProgram(s, "semilog");
     }
     {  // The mouse: a click picks the curve under the pointer, a drag selects a rectangle for the zoom.
         Program p(exe + " line", dir);
