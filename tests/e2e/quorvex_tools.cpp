@@ -151,6 +151,7 @@ void exitProgram(Session& s)
 }
 
 void graph(Session& s, const std::string& line);
+void integrateWithMouse(Session& s);
 
 void annotations(Session& s, const std::string& document)
 {
@@ -301,6 +302,90 @@ void legends(Session& s, const std::string& document)
     check(has(file, "legends=off\n"), "the legends are off");
 }
 
+// The graph window as the screen shows it, cut from the main window's picture.
+Bitmap graphShot(const Session& s)
+{
+    settle(s.main);
+    const Bitmap whole = capture(s.main);
+    const RECT g = clientRectOnScreen(s.graph), m = clientRectOnScreen(s.main);
+    Bitmap part;
+    part.width = g.right - g.left;
+    part.height = g.bottom - g.top;
+    const int left = g.left - m.left, top = g.top - m.top;
+    for (int y = 0; y < part.height; ++y)
+        for (int x = 0; x < part.width; ++x) {
+            const int wx = left + x, wy = top + y;
+            part.pixels.push_back(wx >= 0 && wy >= 0 && wx < whole.width && wy < whole.height ? whole.at(wx, wy) : 0);
+        }
+    return part;
+}
+
+// The pointer moved for real along a path in the graph window, the left button held down: the
+// program keeps it inside the plotting area and on the curve while it drags.
+void drag(const Session& s, POINT from, POINT to)
+{
+    POINT screen = from;
+    ClientToScreen(s.graph, &screen);
+    SetCursorPos(screen.x, screen.y);
+    Sleep(100);
+    PostMessageA(s.graph, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y));
+    Sleep(100);
+    for (int step = 1; step <= 4; ++step) {
+        POINT p{from.x + (to.x - from.x) * step / 4, from.y + (to.y - from.y) * step / 4};
+        ClientToScreen(s.graph, &p);
+        SetCursorPos(p.x, p.y);
+        Sleep(60);
+    }
+    PostMessageA(s.graph, WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
+    flush(s.main);
+}
+
+// With both input options, a region dragged with the mouse is shown in the Integrate curve dialog.
+void integrateWithMouse(Session& s)
+{
+    HWND dialog = open(s, 6004, "Integration Options");
+    if (!dialog)
+        return;
+    click(item(dialog, IO_MOUSE));
+    press(dialog, IDOK);
+    check(closes(dialog), "the mouse is ticked again");
+    const Bitmap shot = graphShot(s);
+    int axis = -1, most = 0;
+    for (int x = shot.width / 5; x < shot.width * 4 / 5; ++x) {
+        const int n = shot.count(0x800000, x, 0, x + 1, shot.height);
+        if (n > most) {
+            most = n;
+            axis = x;
+        }
+    }
+    // The curve is the only thing drawn in neither the paper's, the grid's nor the axes' colour.
+    auto onCurve = [&](int x) {
+        for (int y = 0; y < shot.height; ++y)
+            if (shot.at(x, y) != 0x808080 && shot.at(x, y) != 0x00FF00 && shot.at(x, y) != 0x800000)
+                return POINT{x, y};
+        return POINT{x, -1};
+    };
+    const POINT from = onCurve(axis + 2), to = onCurve(axis + shot.width / 10);
+    check(axis > 0 && from.y > 0 && to.y > 0, "the curve is found beside the y axis (axis " + std::to_string(axis) +
+                                                  ", rows " + std::to_string(from.y) + ", " + std::to_string(to.y) + ")");
+    if (axis <= 0 || from.y <= 0 || to.y <= 0)
+        return;
+    command(s.main, 6003);
+    flush(s.main);
+    drag(s, from, to);
+    HWND curve = s.program->waitForWindow("#32770", "Integrate curve", 5000);
+    check(curve != nullptr, "integrating with the mouse shows the Integrate curve dialog");
+    if (!curve)
+        return;
+    flush(curve);
+    const double start = std::atof(text(item(curve, IC_FROM)).c_str());
+    check(std::fabs(start) < 0.2 && text(item(curve, IC_AREA)) != "ERROR" && !text(item(curve, IC_AREA)).empty(),
+          "with the region dragged (from \"" + text(item(curve, IC_FROM)) + "\", area \"" +
+              text(item(curve, IC_AREA)) + "\")");
+    press(curve, IDCANCEL);
+    check(closes(curve), "closed after the mouse");
+}
+
 void integration(Session& s, const std::string& setup)
 {
     HWND dialog = open(s, 6004, "Integration Options");
@@ -354,6 +439,7 @@ void integration(Session& s, const std::string& setup)
     command(s.main, 2004);
     check(curve && closes(curve), "deleting the curve closes it");
     graph(s, "y=x^2-4");
+    integrateWithMouse(s);
 }
 
 void tableOptions(Session& s, const std::string& setup)
