@@ -204,6 +204,8 @@ void replaceDocument(qv::GraphDoc* doc)
 {
     qv::DocumentProgram& program = qv::documentProgram();
     qv::GraphDoc* old = program.current;
+    // The Integrate curve dialog shows the old document's curves.
+    g_view.closeIntegrateDialog();
     g_view.listClear();
     qv::printoutReset();
     program.current = doc;

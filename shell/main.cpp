@@ -11,6 +11,7 @@
 #include "doc/block_store.h"
 #include "analysis/tangent.h"
 #include "doc/graph_doc.h"
+#include "expr/report.h"
 #include "doc/graph_file.h"
 #include "expr/functions.h"
 #include "platform/win32/fp_traps.h"
@@ -261,6 +262,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show)
     program.setupDoc = qv::createDocument();
     qv::readGraphFile(*program.setupDoc, qv::setupFilePath(), qv::READ_QUIET);
     program.setupDoc->annotations.clear();
+    // Options that take effect elsewhere than where they are kept.
+    qv::reportSettings().warnings = program.options.warnings;
+    qv::printout().tableColumns = program.options.tablecols;
     applyWindowFonts();
 
     // 6. The documents of the command line, or an empty one.

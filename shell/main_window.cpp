@@ -14,6 +14,7 @@
 #include "analysis/tangent.h"
 #include "doc/equation_line.h"
 #include "doc/graph_doc.h"
+#include "expr/report.h"
 #include "doc/graph_file.h"
 #include "platform/ui.h"
 #include "plot/graphing_driver.h"
@@ -367,7 +368,10 @@ void handleCommand(int id, int high)
         layoutMainWindow();
         break;
     case CM_AUTOREDRAW: toggle(options.autoredraw, CM_AUTOREDRAW); break;
-    case CM_WARNINGS: toggle(options.warnings, CM_WARNINGS); break;
+    case CM_WARNINGS:
+        toggle(options.warnings, CM_WARNINGS);
+        qv::reportSettings().warnings = options.warnings;  // what the evaluator's messages consult
+        break;
     case CM_AUTOSQUARE: toggle(options.autosquare, CM_AUTOSQUARE); break;
     case CM_SCROLLBARS:
         toggle(options.scrollbars, CM_SCROLLBARS);

@@ -192,8 +192,12 @@ void release(const Session& s, POINT at)
 // A key pressed with Ctrl held, typed at the keyboard into the program's window.
 void controlKey(const Session& s, WORD vk)
 {
-    SetForegroundWindow(s.main);
-    Sleep(100);
+    // Typed keys go to the active window: wait until it is Quorvex's.
+    for (int i = 0; i < 20 && GetForegroundWindow() != s.main; ++i) {
+        SetForegroundWindow(s.main);
+        Sleep(100);
+    }
+    flush(s.main);
     INPUT keys[4]{};
     const WORD order[4] = {VK_CONTROL, vk, vk, VK_CONTROL};
     for (int i = 0; i < 4; ++i) {
