@@ -68,16 +68,6 @@ HWND dialogOwner()
     return g_shell.main;
 }
 
-void centreOverMain(HWND dialog)
-{
-    RECT owner, own;
-    GetWindowRect(g_shell.main, &owner);
-    GetWindowRect(dialog, &own);
-    const int x = owner.left + ((owner.right - owner.left) - (own.right - own.left)) / 2;
-    const int y = owner.top + ((owner.bottom - owner.top) - (own.bottom - own.top)) / 2;
-    SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-}
-
 // The dialog procedures keep their state in DWLP_USER, set from the creation parameter.
 template <typename State>
 State& stateOf(HWND dialog)
@@ -853,32 +843,12 @@ void drawColourItem(const DRAWITEMSTRUCT& item)
         DrawFocusRect(dc, &item.rcItem);
 }
 
-HFONT createLogicalFont(const qv::LogicalFont& f)
-{
-    LOGFONTA lf{};
-    lf.lfHeight = f.height;
-    lf.lfWidth = f.width;
-    lf.lfEscapement = f.escapement;
-    lf.lfOrientation = f.orientation;
-    lf.lfWeight = f.weight;
-    lf.lfItalic = f.italic;
-    lf.lfUnderline = f.underline;
-    lf.lfStrikeOut = f.strikeOut;
-    lf.lfCharSet = f.charSet;
-    lf.lfOutPrecision = f.outPrecision;
-    lf.lfClipPrecision = f.clipPrecision;
-    lf.lfQuality = f.quality;
-    lf.lfPitchAndFamily = f.pitchAndFamily;
-    lstrcpynA(lf.lfFaceName, f.faceName.c_str(), LF_FACESIZE);
-    return CreateFontIndirectA(&lf);
-}
-
 // A text in the font of one of the document's grid roles.
 void drawPreviewText(HDC dc, const char* text, int role, COLORREF colour, int x, int y, UINT align)
 {
     HFONT font = nullptr;
     if (const qv::GraphDoc* doc = qv::documentProgram().current)
-        font = createLogicalFont(doc->fonts[std::size_t(role)].font);
+        font = createFontOf(doc->fonts[std::size_t(role)].font);
     HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
     SetTextColor(dc, colour);
     SetTextAlign(dc, align);
@@ -1071,7 +1041,7 @@ void showFontSample(HWND dialog)
     FontsState& state = stateOf<FontsState>(dialog);
     qv::LogicalFont font = state.working[std::size_t(selectedRole(dialog))];
     font.escapement = font.orientation = 0;
-    HFONT sample = createLogicalFont(font);
+    HFONT sample = createFontOf(font);
     HWND field = GetDlgItem(dialog, IDC_FO_SAMPLE);
     std::string face = font.faceName;
     if (face.empty() && sample) {
@@ -1100,24 +1070,6 @@ HDC printerContext()
     return CreateDCA("WINSPOOL", name, nullptr, nullptr);
 }
 
-LOGFONTA toLogFont(const qv::LogicalFont& f)
-{
-    LOGFONTA lf{};
-    lf.lfHeight = f.height;
-    lf.lfWidth = f.width;
-    lf.lfWeight = f.weight;
-    lf.lfItalic = f.italic;
-    lf.lfUnderline = f.underline;
-    lf.lfStrikeOut = f.strikeOut;
-    lf.lfCharSet = f.charSet;
-    lf.lfOutPrecision = f.outPrecision;
-    lf.lfClipPrecision = f.clipPrecision;
-    lf.lfQuality = f.quality;
-    lf.lfPitchAndFamily = f.pitchAndFamily;
-    lstrcpynA(lf.lfFaceName, f.faceName.c_str(), LF_FACESIZE);
-    return lf;
-}
-
 // Side labels are kept upright: their turn is given when the font is created.
 qv::LogicalFont fromLogFont(const LOGFONTA& lf)
 {
@@ -1142,7 +1094,7 @@ void chooseRoleFont(HWND dialog)
 {
     FontsState& state = stateOf<FontsState>(dialog);
     const int role = selectedRole(dialog);
-    LOGFONTA lf = toLogFont(state.working[std::size_t(role)]);
+    LOGFONTA lf = logFontOf(state.working[std::size_t(role)]);
     CHOOSEFONTA chooser{};
     chooser.lStructSize = sizeof chooser;
     chooser.hwndOwner = dialog;

@@ -25,16 +25,6 @@ namespace shell {
 
 // Helpers shared by the tool dialogs.
 
-void centreOverMain(HWND dialog)
-{
-    RECT owner, own;
-    GetWindowRect(g_shell.main, &owner);
-    GetWindowRect(dialog, &own);
-    const int x = owner.left + ((owner.right - owner.left) - (own.right - own.left)) / 2;
-    const int y = owner.top + ((owner.bottom - owner.top) - (own.bottom - own.top)) / 2;
-    SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-}
-
 std::string fieldOf(HWND dialog, int id)
 {
     HWND field = GetDlgItem(dialog, id);

@@ -12,7 +12,6 @@ struct GraphDoc;
 
 namespace shell {
 
-void centreOverMain(HWND dialog);
 std::string fieldOf(HWND dialog, int id);
 // Gives the field the focus with its text selected, so that the user can type it again.
 void selectField(HWND dialog, int id);

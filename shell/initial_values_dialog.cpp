@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "expr/parser.h"
+#include "dialogs_tools_common.h"
 #include "resource.h"
 #include "shell.h"
 
@@ -19,31 +19,6 @@ struct Request {
     std::vector<double>* values = nullptr;
 };
 
-void centreOverMain(HWND dialog)
-{
-    RECT owner, own;
-    GetWindowRect(g_shell.main, &owner);
-    GetWindowRect(dialog, &own);
-    const int x = owner.left + ((owner.right - owner.left) - (own.right - own.left)) / 2;
-    const int y = owner.top + ((owner.bottom - owner.top) - (own.bottom - own.top)) / 2;
-    SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-}
-
-// Reads a field as a constant; an invalid one is selected and keeps the dialog open.
-bool readField(HWND dialog, int id, double& value)
-{
-    char text[FIELD_LIMIT + 2] = "";
-    GetDlgItemTextA(dialog, id, text, sizeof text);
-    std::uint16_t status = 0;
-    value = qv::evaluateConstantText(text, status);
-    if (status == 0 && text[0])
-        return true;
-    HWND field = GetDlgItem(dialog, id);
-    SetFocus(field);
-    SendMessageA(field, EM_SETSEL, 0, -1);
-    return false;
-}
-
 INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -51,7 +26,7 @@ INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         SetWindowLongPtrA(dialog, DWLP_USER, lParam);
         const auto* request = reinterpret_cast<const Request*>(lParam);
         for (int id : {IDC_IV_SECOND, IDC_IV_THIRD})
-            SendDlgItemMessageA(dialog, id, EM_LIMITTEXT, FIELD_LIMIT, 0);
+            limitField(dialog, id, FIELD_LIMIT);
         const bool third = request->order > 3;
         EnableWindow(GetDlgItem(dialog, IDC_IV_THIRD), third);
         EnableWindow(GetDlgItem(dialog, IDC_IV_THIRDLABEL), third);
@@ -62,9 +37,9 @@ INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         if (LOWORD(wParam) == IDOK) {
             const auto* request = reinterpret_cast<const Request*>(GetWindowLongPtrA(dialog, DWLP_USER));
             double second = 0, third = 0;
-            if (!readField(dialog, IDC_IV_SECOND, second))
+            if (!readConstant(dialog, IDC_IV_SECOND, second, false))
                 return TRUE;
-            if (request->order > 3 && !readField(dialog, IDC_IV_THIRD, third))
+            if (request->order > 3 && !readConstant(dialog, IDC_IV_THIRD, third, false))
                 return TRUE;
             request->values->push_back(second);
             if (request->order > 3)

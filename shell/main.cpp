@@ -85,24 +85,6 @@ qv::LogicalFont defaultWindowFont(int role)
     return f;
 }
 
-HFONT createWindowFont(const qv::LogicalFont& f)
-{
-    LOGFONTA lf{};
-    lf.lfHeight = f.height;
-    lf.lfWidth = f.width;
-    lf.lfWeight = f.weight;
-    lf.lfItalic = f.italic;
-    lf.lfUnderline = f.underline;
-    lf.lfStrikeOut = f.strikeOut;
-    lf.lfCharSet = f.charSet;
-    lf.lfOutPrecision = f.outPrecision;
-    lf.lfClipPrecision = f.clipPrecision;
-    lf.lfQuality = f.quality;
-    lf.lfPitchAndFamily = f.pitchAndFamily;
-    std::strncpy(lf.lfFaceName, f.faceName.c_str(), LF_FACESIZE - 1);
-    return CreateFontIndirectA(&lf);
-}
-
 void applyWindowFonts()
 {
     qv::ProgramOptions& options = qv::programOptions();
@@ -112,7 +94,7 @@ void applyWindowFonts()
         qv::GridFont& slot = options.windowFonts[role];
         if (slot.font.faceName.empty() && slot.font.height == 0)
             slot.font = defaultWindowFont(role);
-        HFONT font = createWindowFont(slot.font);
+        HFONT font = createFontOf(slot.font);
         if (!font)
             continue;
         HGDIOBJ old = SelectObject(dc, font);

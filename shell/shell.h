@@ -8,6 +8,7 @@
 namespace qv {
 struct Equation;
 struct GraphDoc;
+struct LogicalFont;
 class GdiSurface;
 }  // namespace qv
 
@@ -81,6 +82,12 @@ bool smallScreen();
 std::string loadString(UINT id);
 // Creates the three window fonts again from the program's options and gives them to their windows.
 void refreshWindowFonts();
+
+// window_helpers.cpp
+// A dialog centred over the main window.
+void centreOverMain(HWND dialog);
+LOGFONTA logFontOf(const qv::LogicalFont& f);
+HFONT createFontOf(const qv::LogicalFont& f);
 
 // main_window.cpp
 bool registerClasses(HINSTANCE instance);
