@@ -2,6 +2,7 @@
 // blanks), keeps its setup file where "/i:" says and uses it at the next start, and moves the range
 // with the scroll bars, the zoom buttons and Undo Grid Range.
 #include "driver.h"
+#include "quorvex_session.h"
 
 #include <commctrl.h>
 
@@ -17,114 +18,14 @@ using namespace e2e;
 
 namespace {
 
-constexpr uint32_t AXES = 0x800000;
-
-struct Session {
-    Program* program = nullptr;
-    HWND main = nullptr, bar = nullptr, field = nullptr, graph = nullptr;
-};
-
-bool writeFile(const std::string& path, const std::string& text)
-{
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-    return bool(out);
-}
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+constexpr uint32_t AXES = QUORVEX_AXES;
 
 std::string documentWith(const std::string& equations)
 {
     return "[grid]\nleft=-8\nright=8\ntop=auto\nbottom=auto\n\n[equations]\n" + equations;
 }
 
-bool attach(Session& s)
-{
-    s.main = s.program->waitForWindow("QUORPLOT");
-    if (!s.main)
-        return false;
-    s.field = findChild(s.main, "ComboBox", 803);
-    s.bar = s.field ? GetParent(s.field) : nullptr;
-    s.graph = findChild(s.main, "QUORPWND");
-    settle(s.main);
-    return s.field && s.graph;
-}
-
-void waitIdle(const Session& s)
-{
-    DWORD start = GetTickCount();
-    Sleep(200);
-    while (!IsWindowEnabled(s.field) && GetTickCount() - start < 20000)
-        Sleep(50);
-    settle(s.main);
-}
-
 int listCount(const Session& s) { return int(SendMessageA(s.field, CB_GETCOUNT, 0, 0)); }
-
-void exitProgram(Session& s, const std::string& what)
-{
-    command(s.main, 1008);
-    // A modified document asks first; these scenarios keep nothing.
-    HWND ask = s.program->waitForWindow("#32770", "Exit Quorvex", 1500);
-    if (ask)
-        click(GetDlgItem(ask, IDNO));
-    const int code = s.program->waitForExit(20000);
-    check(code == 0, what + ": ends with code 0 (got " + std::to_string(code) + ")");
-}
-
-// The graph window as shown; repainted first unless what it shows would not survive a repaint.
-Bitmap graphShot(const Session& s, bool repaint = true)
-{
-    if (repaint)
-        settle(s.main);
-    else
-        flush(s.main);
-    Bitmap whole = capture(s.main);
-    RECT g = clientRectOnScreen(s.graph), m = clientRectOnScreen(s.main);
-    Bitmap part;
-    part.width = g.right - g.left;
-    part.height = g.bottom - g.top;
-    const int left = g.left - m.left, top = g.top - m.top;
-    for (int y = 0; y < part.height; ++y)
-        for (int x = 0; x < part.width; ++x) {
-            const int wx = left + x, wy = top + y;
-            part.pixels.push_back(wx < whole.width && wy < whole.height ? whole.at(wx, wy) : 0);
-        }
-    return part;
-}
-
-// The border of the plotting area: the outermost columns and rows drawn in the axes' colour nearly
-// all along.
-RECT plotBorder(const Bitmap& shot)
-{
-    std::vector<int> columns(shot.width), rows(shot.height);
-    for (int y = 0; y < shot.height; ++y)
-        for (int x = 0; x < shot.width; ++x)
-            if (shot.at(x, y) == AXES) {
-                ++columns[x];
-                ++rows[y];
-            }
-    RECT r{-1, -1, -1, -1};
-    for (int x = 0; x < shot.width; ++x)
-        if (columns[x] > shot.height * 9 / 10) {
-            if (r.left < 0)
-                r.left = x;
-            r.right = x;
-        }
-    for (int y = 0; y < shot.height; ++y)
-        if (rows[y] > shot.width * 8 / 10) {
-            if (r.top < 0)
-                r.top = y;
-            r.bottom = y;
-        }
-    return r;
-}
 
 // Where the y axis stands, as a fraction of the plotting area between the border's columns.
 double axisFraction(const Bitmap& shot)

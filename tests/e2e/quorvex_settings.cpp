@@ -3,6 +3,7 @@
 // or what the program keeps, refuses invalid entries by staying open, and leaves things alone on
 // Cancel.
 #include "driver.h"
+#include "quorvex_session.h"
 
 #include <windows.h>
 
@@ -17,7 +18,7 @@ using namespace e2e;
 
 namespace {
 
-constexpr uint32_t AXES = 0x800000;
+constexpr uint32_t AXES = QUORVEX_AXES;
 constexpr uint32_t CURVE = 0xFF00FF;
 
 // Menu commands and dialog controls.
@@ -44,91 +45,6 @@ constexpr int CM_FONTS = 3007, FO_ROLES = 2801, FO_SELECT = 2802, FO_SAMPLE = 28
 constexpr int CHOOSER_FACE = 0x470, CHOOSER_SIZE = 0x472;  // boxes of the platform's font chooser
 constexpr char SCALABLE_FACE[] = "DejaVu Sans Mono";
 constexpr int GRAPH_1 = 6, MAGENTA = 4, BLUE = 1, DARK_GRAY = 14, WHITE = 7;
-
-struct Session {
-    Program* program = nullptr;
-    HWND main = nullptr, bar = nullptr, field = nullptr, graph = nullptr;
-};
-
-bool attach(Session& s)
-{
-    s.main = s.program->waitForWindow("QUORPLOT");
-    if (!s.main)
-        return false;
-    s.field = findChild(s.main, "ComboBox", 803);
-    s.bar = s.field ? GetParent(s.field) : nullptr;
-    s.graph = findChild(s.main, "QUORPWND");
-    settle(s.main);
-    return s.field && s.graph;
-}
-
-void waitIdle(const Session& s)
-{
-    DWORD start = GetTickCount();
-    Sleep(200);
-    while (!IsWindowEnabled(s.field) && GetTickCount() - start < 20000)
-        Sleep(50);
-    settle(s.main);
-}
-
-void graph(const Session& s, const std::string& line)
-{
-    setText(s.field, line);
-    command(s.bar, IDOK);
-    waitIdle(s);
-}
-
-void exitProgram(Session& s, const std::string& what)
-{
-    command(s.main, CM_FILEEXIT);
-    HWND ask = s.program->waitForWindow("#32770", "Exit Quorvex", 1500);
-    if (ask)
-        click(GetDlgItem(ask, IDNO));
-    const int code = s.program->waitForExit(20000);
-    check(code == 0, what + ": ends with code 0 (got " + std::to_string(code) + ")");
-}
-
-Bitmap graphShot(const Session& s)
-{
-    settle(s.main);
-    Bitmap whole = capture(s.main);
-    RECT g = clientRectOnScreen(s.graph), m = clientRectOnScreen(s.main);
-    Bitmap part;
-    part.width = g.right - g.left;
-    part.height = g.bottom - g.top;
-    const int left = g.left - m.left, top = g.top - m.top;
-    for (int y = 0; y < part.height; ++y)
-        for (int x = 0; x < part.width; ++x) {
-            const int wx = left + x, wy = top + y;
-            part.pixels.push_back(wx < whole.width && wy < whole.height ? whole.at(wx, wy) : 0);
-        }
-    return part;
-}
-
-RECT plotBorder(const Bitmap& shot)
-{
-    std::vector<int> columns(shot.width), rows(shot.height);
-    for (int y = 0; y < shot.height; ++y)
-        for (int x = 0; x < shot.width; ++x)
-            if (shot.at(x, y) == AXES) {
-                ++columns[x];
-                ++rows[y];
-            }
-    RECT r{-1, -1, -1, -1};
-    for (int x = 0; x < shot.width; ++x)
-        if (columns[x] > shot.height * 9 / 10) {
-            if (r.left < 0)
-                r.left = x;
-            r.right = x;
-        }
-    for (int y = 0; y < shot.height; ++y)
-        if (rows[y] > shot.width * 8 / 10) {
-            if (r.top < 0)
-                r.top = y;
-            r.bottom = y;
-        }
-    return r;
-}
 
 // Where the y axis stands, as a fraction of the plotting area's width.
 double axisFraction(const Bitmap& shot)

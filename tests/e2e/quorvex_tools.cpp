@@ -2,6 +2,7 @@
 // what each changes (read back from the saved document and setup file, the status line and the
 // dialogs' own results), that invalid entries keep a dialog open, and that Cancel changes nothing.
 #include "driver.h"
+#include "quorvex_session.h"
 
 #include <windows.h>
 
@@ -31,52 +32,7 @@ constexpr int OP_RANGE = 3180, OP_CHANGERANGE = 3182, OP_SCALEGRID = 3183, OP_CH
 constexpr int AL_AUTOMATIC = 3041;
 constexpr int VA_FROM = 3140, VA_B = 3143, VA_UPDATE = 3148;
 
-struct Session {
-    Program* program = nullptr;
-    HWND main = nullptr, field = nullptr, graph = nullptr, status = nullptr;
-};
-
-bool writeFile(const std::string& path, const std::string& text)
-{
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-    return bool(out);
-}
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    std::string text;
-    for (char c : s.str())
-        if (c != '\r')
-            text += c;
-    return text;
-}
-
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-bool attach(Session& s)
-{
-    s.main = s.program->waitForWindow("QUORPLOT");
-    if (!s.main)
-        return false;
-    s.field = findChild(s.main, "ComboBox", 803);
-    s.graph = findChild(s.main, "QUORPWND");
-    s.status = findChildById(s.main, 800);
-    settle(s.main);
-    return s.field && s.graph && s.status;
-}
-
-void waitIdle(const Session& s)
-{
-    DWORD start = GetTickCount();
-    Sleep(200);
-    while (!IsWindowEnabled(s.field) && GetTickCount() - start < 20000)
-        Sleep(50);
-    settle(s.main);
-}
 
 // Opens a dialog with a menu command; nullptr when it does not appear.
 HWND open(Session& s, int id, const char* caption)
@@ -140,17 +96,6 @@ void answerMessage(Session& s, const std::string& caption, const std::string& wh
     Sleep(200);
 }
 
-void exitProgram(Session& s)
-{
-    command(s.main, 1008);
-    HWND ask = s.program->waitForWindow("#32770", "Exit Quorvex", 1500);
-    if (ask)
-        click(item(ask, IDNO));
-    const int code = s.program->waitForExit(20000);
-    check(code == 0, "ends with code 0 (got " + std::to_string(code) + ")");
-}
-
-void graph(Session& s, const std::string& line);
 void integrateWithMouse(Session& s);
 
 void annotations(Session& s, const std::string& document)
@@ -300,24 +245,6 @@ void legends(Session& s, const std::string& document)
     check(closes(dialog), "OK with no legends");
     file = saved(s, document);
     check(has(file, "legends=off\n"), "the legends are off");
-}
-
-// The graph window as the screen shows it, cut from the main window's picture.
-Bitmap graphShot(const Session& s)
-{
-    settle(s.main);
-    const Bitmap whole = capture(s.main);
-    const RECT g = clientRectOnScreen(s.graph), m = clientRectOnScreen(s.main);
-    Bitmap part;
-    part.width = g.right - g.left;
-    part.height = g.bottom - g.top;
-    const int left = g.left - m.left, top = g.top - m.top;
-    for (int y = 0; y < part.height; ++y)
-        for (int x = 0; x < part.width; ++x) {
-            const int wx = left + x, wy = top + y;
-            part.pixels.push_back(wx >= 0 && wy >= 0 && wx < whole.width && wy < whole.height ? whole.at(wx, wy) : 0);
-        }
-    return part;
 }
 
 // The pointer moved for real along a path in the graph window, the left button held down: the
@@ -595,14 +522,6 @@ void criticalPoints(Session& s)
     check(closes(dialog), "Close ends Find Critical Points");
 }
 
-// Types a line into the equation field and graphs it.
-void graph(Session& s, const std::string& line)
-{
-    setText(s.field, line);
-    command(GetParent(s.field), IDOK);
-    waitIdle(s);
-}
-
 double numberAfter(const std::string& text, const std::string& mark)
 {
     const std::size_t at = text.find(mark);
@@ -743,7 +662,7 @@ int main(int argc, char** argv)
         pointEvaluate(s);
         variables(s);
         check(p.running(), "still running after the dialogs");
-        exitProgram(s);
+        exitProgram(s, "tools");
     }
     return finish();
 }
