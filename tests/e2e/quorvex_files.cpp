@@ -66,24 +66,6 @@ void expectAxis(const Session& s, double expected, const std::string& what, cons
           what + ": y axis at " + std::to_string(f) + " of the width, expected " + std::to_string(expected));
 }
 
-// Drags the left button across the graph window, from one point of its client area to another.
-// The pointer is moved for real: the program keeps it inside the plotting area while it drags.
-void drag(const Session& s, POINT from, POINT to)
-{
-    POINT screen = from;
-    ClientToScreen(s.graph, &screen);
-    SetCursorPos(screen.x, screen.y);
-    Sleep(100);
-    PostMessageA(s.graph, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y));
-    Sleep(100);
-    for (int step = 1; step <= 4; ++step) {
-        POINT p{from.x + (to.x - from.x) * step / 4, from.y + (to.y - from.y) * step / 4};
-        ClientToScreen(s.graph, &p);
-        SetCursorPos(p.x, p.y);
-        Sleep(60);
-    }
-}
-
 void release(const Session& s, POINT at)
 {
     PostMessageA(s.graph, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
@@ -274,7 +256,7 @@ int main(int argc, char** argv)
         command(s.main, 5504);
         flush(s.main);
         check(GetMenu(s.main) != menu, "Set Domain shows its prompt");
-        drag(s, within(border, 0.25, 0.5), within(border, 0.75, 0.5));
+        dragInGraph(s, within(border, 0.25, 0.5), within(border, 0.75, 0.5));
         check(text(status).rfind("New domain: ", 0) == 0, "the status shows the domain (\"" + text(status) + "\")");
         release(s, within(border, 0.75, 0.5));
         double low = 0, high = 0;
@@ -284,7 +266,7 @@ int main(int argc, char** argv)
         setText(s.field, "y=x {-1, 1}");
         command(s.main, 5504);
         flush(s.main);
-        drag(s, within(border, 0.5, 0.5), within(border, 1.2, 0.5));
+        dragInGraph(s, within(border, 0.5, 0.5), within(border, 1.2, 0.5));
         release(s, within(border, 1.0, 0.5));
         check(std::sscanf(text(s.field).c_str(), "y=x {x: %lf, }", &low) == 1 && std::fabs(low) < 0.1 &&
                   text(s.field).find("}") == text(s.field).size() - 1 && text(s.field).find("-1") == std::string::npos,
@@ -321,7 +303,7 @@ int main(int argc, char** argv)
         setText(s.field, "d2x=-x");
         command(s.main, 5503);
         clickAt(first);
-        drag(s, second, second);  // the rubber line follows the pointer
+        dragInGraph(s, second, second);  // the rubber line follows the pointer
         const std::string readout = text(status);
         check(readout.rfind("IV point (", 0) == 0, "the slope is read out (\"" + readout + "\")");
         PostMessageA(s.graph, WM_LBUTTONUP, 0, MAKELPARAM(second.x, second.y));
@@ -357,7 +339,7 @@ int main(int argc, char** argv)
         check(GetMenu(s.main) == menu, "the tool has ended");
 
         const POINT from = within(border, 0.375, 0.3), to = within(border, 0.75, 0.45);
-        drag(s, from, to);
+        dragInGraph(s, from, to);
         flush(s.main);
         check(GetMenu(s.main) != menu, "dragging shows its prompt in place of the menu");
         captureWindow(s.main).save(artefact("dragging.bmp"));
@@ -378,7 +360,7 @@ int main(int argc, char** argv)
         expectAxis(s, 1.0 / 3, "Zoom in with a selection takes its x range", "zoom_selection.bmp");
 
         // Out from a selection centred on x=1.75: twice the width, about that centre.
-        drag(s, within(border, 0.5, 0.3), within(border, 0.75, 0.4));
+        dragInGraph(s, within(border, 0.5, 0.3), within(border, 0.75, 0.4));
         release(s, within(border, 0.75, 0.4));
         command(s.bar, 806);
         waitIdle(s);
@@ -387,7 +369,7 @@ int main(int argc, char** argv)
         // Ctrl+R with a selection zooms into it; the right button cancels a drag.
         shot = graphShot(s);
         const RECT wide = plotBorder(shot);
-        drag(s, within(wide, 0.25, 0.3), within(wide, 0.5, 0.4));
+        dragInGraph(s, within(wide, 0.25, 0.3), within(wide, 0.5, 0.4));
         PostMessageA(s.graph, WM_RBUTTONUP, 0, 0);
         flush(s.main);
         check(GetMenu(s.main) == menu, "the right button ends the drag");
@@ -400,7 +382,7 @@ int main(int argc, char** argv)
         }
         waitIdle(s);
         expectAxis(s, 0.5 - 1.75 / 12, "Grid Range without a selection leaves the range", "no_selection.bmp");
-        drag(s, within(wide, 0.25, 0.3), within(wide, 0.5, 0.4));
+        dragInGraph(s, within(wide, 0.25, 0.3), within(wide, 0.5, 0.4));
         release(s, within(wide, 0.5, 0.4));
         controlKey(s, 'R');
         waitIdle(s);
@@ -444,7 +426,7 @@ int main(int argc, char** argv)
         command(s.main, 6003);
         flush(s.main);
         const POINT zero = onLine(0.5), four = onLine(0.75);
-        drag(s, zero, four);
+        dragInGraph(s, zero, four);
         check(text(status).rfind("Integrate region: ", 0) == 0, "the region is read out while dragging (\"" + text(status) + "\")");
         release(s, four);
         const std::string area = text(status);

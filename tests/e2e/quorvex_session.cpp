@@ -66,6 +66,22 @@ Bitmap graphShot(const Session& s, bool repaint)
     return part;
 }
 
+void dragInGraph(const Session& s, POINT from, POINT to)
+{
+    POINT screen = from;
+    ClientToScreen(s.graph, &screen);
+    SetCursorPos(screen.x, screen.y);
+    Sleep(100);
+    PostMessageA(s.graph, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y));
+    Sleep(100);
+    for (int step = 1; step <= 4; ++step) {
+        POINT p{from.x + (to.x - from.x) * step / 4, from.y + (to.y - from.y) * step / 4};
+        ClientToScreen(s.graph, &p);
+        SetCursorPos(p.x, p.y);
+        Sleep(60);
+    }
+}
+
 RECT plotBorder(const Bitmap& shot)
 {
     std::vector<int> columns(shot.width), rows(shot.height);

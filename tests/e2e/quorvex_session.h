@@ -26,6 +26,9 @@ void exitProgram(Session& s, const std::string& what);
 // The graph window as the screen shows it; repainted first unless what it shows would not survive a
 // repaint.
 Bitmap graphShot(const Session& s, bool repaint = true);
+// Presses the left button in the graph window and moves the pointer for real to another point of its
+// client area, the button still held (the program keeps the pointer inside the plotting area).
+void dragInGraph(const Session& s, POINT from, POINT to);
 // The border of the plotting area: the outermost columns and rows drawn in the axes' colour nearly
 // all along.
 RECT plotBorder(const Bitmap& shot);

@@ -251,18 +251,7 @@ void legends(Session& s, const std::string& document)
 // program keeps it inside the plotting area and on the curve while it drags.
 void drag(const Session& s, POINT from, POINT to)
 {
-    POINT screen = from;
-    ClientToScreen(s.graph, &screen);
-    SetCursorPos(screen.x, screen.y);
-    Sleep(100);
-    PostMessageA(s.graph, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y));
-    Sleep(100);
-    for (int step = 1; step <= 4; ++step) {
-        POINT p{from.x + (to.x - from.x) * step / 4, from.y + (to.y - from.y) * step / 4};
-        ClientToScreen(s.graph, &p);
-        SetCursorPos(p.x, p.y);
-        Sleep(60);
-    }
+    dragInGraph(s, from, to);
     PostMessageA(s.graph, WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
     flush(s.main);
 }
