@@ -548,25 +548,22 @@ int Solver::run()
 EvalStatus rkStep(const OdeDerivatives& f, int n, double t, const double* y, const double* dydt, double h, double* out)
 {
     n = std::clamp(n, 1, ODE_MAX_COMPONENTS);
-    State k2{}, k3{}, k4{}, probe{};
+    State k2{}, k3{}, k4{};
+    // One stage: the slopes at t + dt, from y moved along slope by dt.
+    auto stage = [&](double dt, const double* slope, State& k) -> EvalStatus {
+        State probe{};
+        for (int i = 0; i < n; ++i)
+            probe[std::size_t(i)] = y[i] + dt * slope[i];
+        if (!allFinite(probe.data(), n))
+            return evalerr::Overflow;
+        return f(t + dt, probe.data(), k.data());
+    };
     const double half = h / 2;
-    for (int i = 0; i < n; ++i)
-        probe[std::size_t(i)] = y[i] + half * dydt[i];
-    if (!allFinite(probe.data(), n))
-        return evalerr::Overflow;
-    if (EvalStatus status = f(t + half, probe.data(), k2.data()))
+    if (EvalStatus status = stage(half, dydt, k2))
         return status;
-    for (int i = 0; i < n; ++i)
-        probe[std::size_t(i)] = y[i] + half * k2[std::size_t(i)];
-    if (!allFinite(probe.data(), n))
-        return evalerr::Overflow;
-    if (EvalStatus status = f(t + half, probe.data(), k3.data()))
+    if (EvalStatus status = stage(half, k2.data(), k3))
         return status;
-    for (int i = 0; i < n; ++i)
-        probe[std::size_t(i)] = y[i] + h * k3[std::size_t(i)];
-    if (!allFinite(probe.data(), n))
-        return evalerr::Overflow;
-    if (EvalStatus status = f(t + h, probe.data(), k4.data()))
+    if (EvalStatus status = stage(h, k3.data(), k4))
         return status;
     for (int i = 0; i < n; ++i) {
         const std::size_t k = std::size_t(i);
